@@ -1,0 +1,166 @@
+#include "panel/idle_panel.h"
+
+#include <algorithm>
+#include <charconv>
+#include <limits>
+
+#include "panel/catalogue.h"
+#include "panel/constants.h"
+#include "toolkit/chat_bridge.h"
+#include "toolkit/pause.h"
+
+namespace dizod {
+
+std::uint64_t ParseCount(std::string_view text) {
+  const auto first = text.find_first_not_of(' ');
+  if (first == std::string_view::npos) return 0;
+  text = text.substr(first, text.find_last_not_of(' ') - first + 1);
+  std::uint64_t value = 0;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  const bool whole = error == std::errc() && end == text.data() + text.size();
+  // The largest value cannot be counted on from.
+  if (!whole || value == std::numeric_limits<std::uint64_t>::max()) return 0;
+  return value;
+}
+
+IdlePanel::Sequence::Sequence(IdlePanel& panel) : panel_(panel) { ++panel_.sequence_depth_; }
+
+IdlePanel::Sequence::~Sequence() {
+  if (--panel_.sequence_depth_ > 0) return;
+  std::vector<DeferredEvent> events;
+  events.swap(panel_.put_off_);
+  if (panel_.ending_) return;
+  for (DeferredEvent event : events) panel_.controls_.PostDeferred(event);
+}
+
+IdlePanel::IdlePanel(PanelControls& controls, ClockPump& pump, WindowOps& chat)
+    : controls_(controls), pump_(pump), chat_(chat) {}
+
+void IdlePanel::OnLoad() {
+  controls_.KeepOnTop();
+  controls_.SetEnabled(Control::kTimer1, false);
+  Sequence sequence(*this);
+  PostStartupLines();
+}
+
+void IdlePanel::OnStartClick() {
+  if (!controls_.Enabled(Control::kCommand1) || PutOff(DeferredEvent::kStart)) return;
+  controls_.SetEnabled(Control::kCommand1, false);
+  controls_.SetEnabled(Control::kCommand2, true);
+  controls_.SetEnabled(Control::kTimer1, true);
+  ++period_;
+  Sequence sequence(*this);
+  Post(lines::kWideBanner);
+  if (!Pause()) return;
+  Post(lines::kIdleOn);
+  if (!Pause()) return;
+  Post(lines::Reason(controls_.Text(Control::kText1)));
+  controls_.SetText(Control::kText2, std::string(kInitialCount));
+}
+
+void IdlePanel::OnStopClick() {
+  if (!controls_.Enabled(Control::kCommand2) || PutOff(DeferredEvent::kStop)) return;
+  controls_.SetEnabled(Control::kCommand2, false);
+  controls_.SetEnabled(Control::kCommand1, true);
+  controls_.SetEnabled(Control::kTimer1, false);
+  ++period_;
+  Sequence sequence(*this);
+  Post(lines::kBanner);
+  if (!Pause()) return;
+  Post(lines::kIdleOff);
+  if (!Pause()) return;
+  Post(lines::WasIdle(controls_.Text(Control::kText2)));
+  controls_.SetText(Control::kText2, std::string(kInitialCount));
+  controls_.SetEnabled(Control::kTimer1, false);
+}
+
+void IdlePanel::OnTimerTick() {
+  // At most one loop: ticks that come while it runs start nothing.
+  if (loop_running_ || !controls_.Enabled(Control::kTimer1)) return;
+  if (PutOff(DeferredEvent::kTick)) return;
+  RunIdleLoop();
+}
+
+void IdlePanel::RunIdleLoop() {
+  loop_running_ = true;
+  const std::uint64_t period = period_;
+  const auto over = [this, period] { return ending_ || period_ != period; };
+  while (WaitSeconds(pump_, kCycleSeconds, over) && !over()) {
+    const std::uint64_t count = ParseCount(controls_.Text(Control::kText2)) + 1;
+    controls_.SetText(Control::kText2, std::to_string(count));
+    if (!PostMinuteAnnouncement() || over() || !controls_.Enabled(Control::kTimer1)) break;
+  }
+  loop_running_ = false;
+}
+
+bool IdlePanel::PostMinuteAnnouncement() {
+  Sequence sequence(*this);
+  Post(lines::kBanner);
+  if (!Pause()) return false;
+  Post(lines::Reason(controls_.Text(Control::kText1)));
+  if (!Pause()) return false;
+  Post(lines::HasBeenIdle(controls_.Text(Control::kText2)));
+  return true;
+}
+
+void IdlePanel::OnExitClick() { SignOff(false); }
+
+// The window is already on its way out: take it off the screen at once rather
+// than leave it standing through the sign-off.
+void IdlePanel::OnClose() { SignOff(true); }
+
+void IdlePanel::SignOff(bool hide_first) {
+  if (ending_) return;  // the sign-off goes out once
+  ending_ = true;
+  controls_.SetEnabled(Control::kTimer1, false);
+  if (hide_first) controls_.Hide();
+  Post(lines::kBanner);
+  WaitSeconds(pump_, kLinePauseSeconds);
+  Post(lines::kByLine);
+  WaitSeconds(pump_, kLinePauseSeconds);
+  Post(lines::kDeactivated);
+  controls_.EndProgram();
+}
+
+void IdlePanel::OnAboutClick() {
+  if (PutOff(DeferredEvent::kAbout)) return;
+  Sequence sequence(*this);
+  PostStartupLines();
+}
+
+void IdlePanel::OnDeferred(DeferredEvent event) {
+  switch (event) {
+    case DeferredEvent::kStart: return OnStartClick();
+    case DeferredEvent::kStop: return OnStopClick();
+    case DeferredEvent::kAbout: return OnAboutClick();
+    case DeferredEvent::kTick: return OnTimerTick();
+  }
+}
+
+void IdlePanel::PostStartupLines() {
+  Post(lines::kBanner);
+  if (!Pause()) return;
+  Post(lines::kByLine);
+  if (!Pause()) return;
+  Post(lines::kActivated);
+}
+
+bool IdlePanel::PutOff(DeferredEvent event) {
+  if (ending_) return true;
+  if (sequence_depth_ == 0) return false;
+  if (std::find(put_off_.begin(), put_off_.end(), event) == put_off_.end()) {
+    put_off_.push_back(event);
+  }
+  return true;
+}
+
+void IdlePanel::Post(std::string_view line) { PostChatLine(chat_, std::string(line)); }
+
+bool IdlePanel::Pause() {
+  // An Exit nested in the pause may have ended the program just as the pause
+  // ran out: what counts then is that the program is ending.
+  const auto ending = [this] { return ending_; };
+  return WaitSeconds(pump_, kLinePauseSeconds, ending) && !ending_;
+}
+
+}  // namespace dizod

@@ -1,0 +1,82 @@
+#pragma once
+// The idle panel's event handlers: start-up, Start, Stop, the idle minute
+// loop, Exit, close and About. All run on the one UI thread; they nest only
+// inside the cooperative pause.
+//
+// So that the chat never says something false, a Start, Stop or About click
+// (or a timer tick) that arrives while a line sequence is being posted is put
+// off until that sequence is over. Exit and close always run at once; they end
+// the program, and every sequence they interrupt posts nothing more.
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "panel/panel_controls.h"
+#include "toolkit/clock_pump.h"
+#include "toolkit/window_ops.h"
+
+namespace dizod {
+
+// The count held in the counter text, or 0 when it is not a whole number.
+std::uint64_t ParseCount(std::string_view text);
+
+class IdlePanel {
+ public:
+  IdlePanel(PanelControls& controls, ClockPump& pump, WindowOps& chat);
+  IdlePanel(const IdlePanel&) = delete;
+  IdlePanel& operator=(const IdlePanel&) = delete;
+
+  void OnLoad();
+  void OnStartClick();
+  void OnStopClick();
+  void OnTimerTick();
+  void OnExitClick();
+  void OnAboutClick();
+  void OnClose();
+  void OnDeferred(DeferredEvent event);
+
+  bool Ending() const { return ending_; }
+  bool LoopRunning() const { return loop_running_; }
+
+ private:
+  // Marks a line sequence in progress; when the outermost one ends, the events
+  // put off meanwhile are queued for the message loop.
+  class Sequence {
+   public:
+    explicit Sequence(IdlePanel& panel);
+    ~Sequence();
+    Sequence(const Sequence&) = delete;
+    Sequence& operator=(const Sequence&) = delete;
+
+   private:
+    IdlePanel& panel_;
+  };
+
+  // True when the event must not run now; it is remembered when it is only
+  // the sequence in progress that stands in its way.
+  bool PutOff(DeferredEvent event);
+  void RunIdleLoop();
+  bool PostMinuteAnnouncement();
+  void PostStartupLines();
+  void SignOff(bool hide_first);
+
+  void Post(std::string_view line);
+  // A one-second pause between lines; false when the program began ending.
+  bool Pause();
+
+  PanelControls& controls_;
+  ClockPump& pump_;
+  WindowOps& chat_;
+
+  int sequence_depth_ = 0;
+  std::vector<DeferredEvent> put_off_;
+  bool loop_running_ = false;
+  bool ending_ = false;
+  // Each Start and each Stop opens a new idle period; a loop serves only the
+  // period in which it began.
+  std::uint64_t period_ = 0;
+};
+
+}  // namespace dizod

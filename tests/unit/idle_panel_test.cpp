@@ -1,0 +1,329 @@
+#include "panel/idle_panel.h"
+
+#include <gtest/gtest.h>
+
+#include "panel/catalogue.h"
+#include "tests/unit/announcements.h"
+#include "tests/unit/sim.h"
+
+namespace dizod {
+namespace {
+
+using sim::Announcement;
+using sim::Program;
+
+constexpr Control kStart = Control::kCommand1;
+constexpr Control kStop = Control::kCommand2;
+constexpr Control kExit = Control::kCommand3;
+
+std::vector<double> Times(const Program& p) {
+  std::vector<double> times;
+  for (const auto& line : p.chat.Posted()) times.push_back(line.time);
+  return times;
+}
+
+std::vector<Announcement> Split(const Program& p) {
+  const auto split = sim::SplitAnnouncements(p.Lines());
+  EXPECT_TRUE(split.has_value()) << "transcript is not whole announcements";
+  return split.value_or(std::vector<Announcement>{});
+}
+
+// The buttons and the timer agree with each other and idle is as expected.
+void ExpectIdle(Program& p, bool on) {
+  EXPECT_EQ(p.panel.Enabled(kStart), !on);
+  EXPECT_EQ(p.panel.Enabled(kStop), on);
+  EXPECT_EQ(p.panel.Enabled(Control::kTimer1), on);
+}
+
+std::vector<std::string> Minute(const std::string& reason, const std::string& count) {
+  return {std::string(lines::kBanner), lines::Reason(reason), lines::HasBeenIdle(count)};
+}
+
+TEST(StartUp, PostsTheStartupLinesOneSecondApartWithIdleOff) {
+  Program p(36000.0);
+  p.Start(100);
+  EXPECT_EQ(p.Lines(), (std::vector<std::string>{std::string(lines::kBanner),
+                                                 std::string(lines::kByLine),
+                                                 std::string(lines::kActivated)}));
+  EXPECT_EQ(Times(p), (std::vector<double>{0, 1, 2}));
+  EXPECT_EQ(p.panel.KeepOnTopCalls(), 1);
+  ExpectIdle(p, false);
+  EXPECT_EQ(p.panel.Text(Control::kText2), "0");
+  EXPECT_EQ(p.panel.Text(Control::kText1), "Reason");
+  EXPECT_FALSE(p.panel.Quit());
+}
+
+TEST(StartUp, WithoutAChatRoomStillMakesBothPauses) {
+  Program p(36000.4, /*with_room=*/false);
+  // Marks: 36000 (pause ends at 0.6), then 36001 (ends at 1.6).
+  p.panel.ClickAt(1.2, kStart);
+  p.panel.At(1.5, [&] { EXPECT_TRUE(p.panel.Enabled(kStart)); });
+  p.panel.At(1.7, [&] { EXPECT_FALSE(p.panel.Enabled(kStart)); });
+  p.Start(100);
+  EXPECT_EQ(p.chat.TotalMessages(), 0);
+  ExpectIdle(p, true);
+}
+
+TEST(IdleMode, FullTranscriptOfTwoIdlePeriods) {
+  Program p(36000.0);
+  p.panel.Text(Control::kText1);
+  p.panel.SetText(Control::kText1, "lunch");
+  p.panel.ClickAt(10, kStart);
+  p.panel.ClickAt(150, kStop);
+  p.panel.ClickAt(160, kStart);
+  p.panel.ClickAt(230, kStop);
+  p.Start(400);
+
+  std::vector<std::string> expected = {std::string(lines::kBanner), std::string(lines::kByLine),
+                                       std::string(lines::kActivated)};
+  const auto idle_on = [&] {
+    expected.insert(expected.end(), {std::string(lines::kWideBanner), std::string(lines::kIdleOn),
+                                     lines::Reason("lunch")});
+  };
+  const auto idle_off = [&](const std::string& count) {
+    expected.insert(expected.end(),
+                    {std::string(lines::kBanner), std::string(lines::kIdleOff), lines::WasIdle(count)});
+  };
+  const auto minute = [&](const std::string& count) {
+    const auto m = Minute("lunch", count);
+    expected.insert(expected.end(), m.begin(), m.end());
+  };
+  idle_on();
+  minute("1");
+  minute("2");
+  idle_off("2");
+  idle_on();
+  minute("1");
+  idle_off("1");
+  EXPECT_EQ(p.Lines(), expected);
+  EXPECT_EQ(Times(p), (std::vector<double>{0, 1, 2, 10, 11, 12, 75, 76, 77, 140, 141, 142, 150,
+                                          151, 152, 160, 161, 162, 225, 226, 227, 230, 231, 232}));
+  ExpectIdle(p, false);
+  EXPECT_EQ(p.panel.Text(Control::kText2), "0");
+  EXPECT_FALSE(p.handlers.LoopRunning());
+}
+
+TEST(IdleMode, ReasonIsPostedExactlyAsTypedAndReadAtEachPost) {
+  Program p(36000.0);
+  p.panel.SetText(Control::kText1, "");
+  p.panel.ClickAt(10, kStart);
+  p.panel.At(30, [&] { p.panel.SetText(Control::kText1, "  back soon  "); });
+  p.Start(80);
+  const auto lines = p.Lines();
+  ASSERT_EQ(lines.size(), 9u);
+  EXPECT_EQ(lines[5], "º·-.· Reason:  ·.-·º");
+  EXPECT_EQ(lines[7], "º·-.· Reason:   back soon   ·.-·º");
+}
+
+TEST(IdleMode, WithoutAChatRoomTheCounterKeepsTheSameTime) {
+  Program with(36000.0), without(36000.0, false);
+  for (Program* p : {&with, &without}) {
+    p->panel.ClickAt(10, kStart);
+    p->panel.At(300, [p] { p->panel.SetText(Control::kText1, p->panel.Text(Control::kText2)); });
+    p->Start(301);
+  }
+  EXPECT_EQ(without.chat.TotalMessages(), 0);
+  EXPECT_EQ(without.panel.Text(Control::kText1), "4");
+  EXPECT_EQ(with.panel.Text(Control::kText1), "4");
+}
+
+TEST(IdleMode, AFullDayOfCyclesCountsExactlyWithoutGrowing) {
+  Program p(50000.3);  // spans midnight
+  p.panel.ClickAt(10, kStart);
+  p.panel.ClickAt(86400 + 10.5, kStop);
+  p.Start(86400 + 20);
+  const auto announcements = Split(p);
+  int minutes = 0;
+  for (const auto& a : announcements) {
+    if (a.kind == Announcement::kMinute) {
+      EXPECT_EQ(a.detail, std::to_string(++minutes));
+    }
+  }
+  EXPECT_GE(minutes, 1320);  // one every 65 s or so
+  EXPECT_LE(minutes, 1330);
+  ASSERT_EQ(announcements.back().kind, Announcement::kIdleOff);
+  EXPECT_EQ(announcements.back().detail, std::to_string(minutes));
+  EXPECT_LE(p.panel.MaxDepth(), 3);
+}
+
+// Mended: the first tick comes during Start's own pauses; the loop must not run
+// inside Start, or Start's last lines would follow the idle-off announcement.
+TEST(IdleModeMended, StopDuringStartRunsAfterStartAndNoMinuteFollows) {
+  for (double at : {10.2, 10.9, 11.0, 11.5, 11.99}) {
+    Program p(36000.0);
+    p.panel.ClickAt(10, kStart);
+    p.panel.ClickAt(at, kStop);
+    p.Start(300);
+    const auto a = Split(p);
+    ASSERT_EQ(a.size(), 3u) << at;
+    EXPECT_EQ(a[1].kind, Announcement::kIdleOn);
+    EXPECT_EQ(a[2].kind, Announcement::kIdleOff);
+    EXPECT_EQ(a[2].detail, "0");
+    ExpectIdle(p, false);
+    EXPECT_EQ(p.panel.Text(Control::kText2), "0");
+  }
+}
+
+TEST(IdleModeMended, FirstMinuteComesAfterStartHasReturned) {
+  for (double fraction : {0.0, 0.3, 0.5, 0.7, 0.95}) {
+    Program p(36001.0 + fraction);
+    p.panel.ClickAt(10, kStart);
+    p.Start(200);
+    ASSERT_GE(p.Lines().size(), 9u);
+    EXPECT_EQ(p.Lines()[6], lines::kBanner);
+    const double after = p.chat.Posted()[6].time - 10;
+    EXPECT_GE(after, 63.5) << fraction;
+    EXPECT_LE(after, 67.5) << fraction;
+    EXPECT_EQ(p.Lines()[3 + 5], lines::HasBeenIdle("1"));
+  }
+}
+
+// Mended: the cycle interrupted by Stop must not count nor post afterwards,
+// and a new Start is timed from itself.
+TEST(IdleModeMended, CycleInterruptedByStopNeverResumes) {
+  Program p(36000.0);
+  p.panel.ClickAt(10, kStart);
+  p.panel.ClickAt(100, kStop);  // one cycle done (75-77), the next one waiting
+  p.Start(400);
+  const auto a = Split(p);
+  ASSERT_EQ(a.size(), 4u);
+  EXPECT_EQ(a[2].kind, Announcement::kMinute);
+  EXPECT_EQ(a[3].kind, Announcement::kIdleOff);
+  EXPECT_EQ(a[3].detail, "1");
+  EXPECT_EQ(p.panel.Text(Control::kText2), "0");
+  EXPECT_FALSE(p.handlers.LoopRunning());
+}
+
+TEST(IdleModeMended, StartAgainBeforeTheOldPauseEndsIsTimedFromItself) {
+  for (double restart : {102.5, 103.0, 110.0, 139.0}) {
+    Program p(36000.0);
+    p.panel.ClickAt(10, kStart);
+    p.panel.ClickAt(100, kStop);
+    p.panel.ClickAt(restart, kStart);
+    p.Start(restart + 100);
+    const auto a = Split(p);
+    ASSERT_EQ(a.size(), 6u) << restart;
+    EXPECT_EQ(a[4].kind, Announcement::kIdleOn);
+    EXPECT_EQ(a[5].kind, Announcement::kMinute);
+    EXPECT_EQ(a[5].detail, "1");
+    const double idle_on = p.chat.Posted()[12].time, minute = p.chat.Posted()[15].time;
+    EXPECT_GE(minute - idle_on, 63.5) << restart;
+    EXPECT_LE(minute - idle_on, 67.5) << restart;
+  }
+}
+
+// Mended: clicks during another handler's lines run after those lines.
+TEST(IdleModeMended, ClicksDuringASequenceRunAfterIt) {
+  Program p(36000.0);
+  p.panel.ClickAt(10, kStart);
+  p.panel.ClickAt(76.5, kStop);   // during the minute announcement
+  p.panel.ClickAt(78.5, kStart);  // during Stop's lines
+  p.panel.AboutAt(79.5);          // during Stop's lines: after Start, which is queued first
+  p.Start(200);
+  const auto a = Split(p);
+  ASSERT_EQ(a.size(), 7u);
+  EXPECT_EQ(a[2].kind, Announcement::kMinute);
+  EXPECT_EQ(a[3].kind, Announcement::kIdleOff);
+  EXPECT_EQ(a[3].detail, "1");
+  EXPECT_EQ(a[4].kind, Announcement::kIdleOn);
+  EXPECT_EQ(a[5].kind, Announcement::kStartup);
+  EXPECT_EQ(a[6].kind, Announcement::kMinute);
+  EXPECT_EQ(a[6].detail, "1");
+  ExpectIdle(p, true);
+}
+
+TEST(IdleModeMended, DoubleClickOnStopPostsOneIdleOff) {
+  Program p(36000.0);
+  p.panel.ClickAt(10, kStart);
+  p.panel.ClickAt(10.5, kStop);
+  p.panel.ClickAt(10.6, kStop);
+  p.Start(100);
+  const auto a = Split(p);
+  ASSERT_EQ(a.size(), 3u);
+  EXPECT_EQ(a[2].kind, Announcement::kIdleOff);
+}
+
+// Mended: a counter that is not a whole number counts from 0.
+TEST(IdleModeMended, CounterThatIsNotANumberCountsFromZero) {
+  EXPECT_EQ(ParseCount("41"), 41u);
+  EXPECT_EQ(ParseCount(" 7 "), 7u);
+  for (const char* bad : {"", " ", "abc", "1.5", "-3", "+3", "12x", "99999999999999999999",
+                          "18446744073709551615"}) {
+    EXPECT_EQ(ParseCount(bad), 0u) << bad;
+  }
+  Program p(36000.0);
+  p.panel.ClickAt(10, kStart);
+  p.panel.At(30, [&] { p.panel.SetText(Control::kText2, "not a number"); });
+  p.Start(100);
+  EXPECT_EQ(p.Lines().back(), lines::HasBeenIdle("1"));
+  EXPECT_FALSE(p.panel.Quit());
+}
+
+TEST(ExitAndClose, ExitWhileIdlePostsOnlyTheSignOffAndEnds) {
+  Program p(36000.0);
+  p.panel.ClickAt(10, kStart);
+  p.panel.ClickAt(100, kExit);
+  p.Start(300);
+  const auto a = Split(p);
+  ASSERT_EQ(a.size(), 4u);
+  EXPECT_EQ(a[3].kind, Announcement::kSignOff);
+  EXPECT_TRUE(p.panel.Quit());
+  EXPECT_FALSE(p.panel.Enabled(Control::kTimer1));
+  EXPECT_NEAR(p.panel.Now(), 102, 1e-9);  // the program ended right after its last line
+}
+
+// Exit or close at every moment of every sequence: the sequence in progress
+// stops, the sign-off goes out once and last, and the program ends.
+TEST(ExitAndClose, FromEveryStateSignOffOnceAndEnd) {
+  for (bool close : {false, true}) {
+    for (double at = 0.25; at < 240; at += 0.5) {
+      Program p(36000.0);
+      p.panel.ClickAt(10, kStart);
+      p.panel.AboutAt(30);
+      p.panel.ClickAt(150, kStop);
+      p.panel.ClickAt(160, kStart);
+      if (close) {
+        p.panel.CloseAt(at);
+        p.panel.CloseAt(at + 0.5);
+      } else {
+        p.panel.ClickAt(at, kExit);
+        p.panel.ClickAt(at + 0.5, kExit);
+      }
+      p.panel.CloseAt(at + 1.2);
+      p.Start(400);
+      const auto a = Split(p);
+      ASSERT_FALSE(a.empty()) << at;
+      EXPECT_EQ(a.back().kind, Announcement::kSignOff) << at;
+      int sign_offs = 0;
+      for (const auto& each : a) sign_offs += each.kind == Announcement::kSignOff;
+      EXPECT_EQ(sign_offs, 1) << at;
+      EXPECT_TRUE(p.panel.Quit()) << at;
+      EXPECT_EQ(p.panel.Hidden(), close) << at;
+      EXPECT_LE(p.panel.Now(), at + 2.5) << at;
+    }
+  }
+}
+
+TEST(About, ChangesNoStateWhileIdleIsOnAndNeverInterleaves) {
+  Program p(36000.0);
+  p.panel.ClickAt(10, kStart);
+  p.panel.AboutAt(11.5);  // during Start's lines: runs after them
+  p.panel.AboutAt(40);    // while the loop waits: runs at once
+  p.panel.At(199, [&] {
+    ExpectIdle(p, true);
+    EXPECT_TRUE(p.handlers.LoopRunning());
+  });
+  p.Start(200);
+  const auto a = Split(p);
+  ASSERT_EQ(a.size(), 6u);
+  EXPECT_EQ(a[1].kind, Announcement::kIdleOn);
+  EXPECT_EQ(a[2].kind, Announcement::kStartup);
+  EXPECT_EQ(a[3].kind, Announcement::kStartup);
+  EXPECT_EQ(a[4].kind, Announcement::kMinute);
+  EXPECT_EQ(a[4].detail, "1");
+  EXPECT_EQ(a[5].detail, "2");
+  EXPECT_EQ(p.chat.Posted()[12].time, 75);  // the loop kept its timing
+}
+
+}  // namespace
+}  // namespace dizod

@@ -1,0 +1,28 @@
+#include "toolkit/pause.h"
+
+#include <cmath>
+
+namespace dizod {
+
+double StartMark(double time_of_day) {
+  const double floor = std::floor(time_of_day);
+  const double fraction = time_of_day - floor;
+  if (fraction > 0.5) return floor + 1;
+  if (fraction < 0.5) return floor;
+  return std::fmod(floor, 2.0) == 0 ? floor : floor + 1;
+}
+
+bool WaitSeconds(ClockPump& pump, std::int32_t seconds, const std::function<bool()>& cut_short) {
+  const ClockReading start = pump.ReadClock();
+  // The end is fixed on the monotonic clock, so midnight and changes of the
+  // wall clock do not move it.
+  const double deadline =
+      start.monotonic + (StartMark(start.time_of_day) - start.time_of_day) + seconds;
+  for (;;) {
+    if (pump.ReadClock().monotonic >= deadline) return true;
+    if (cut_short && cut_short()) return false;
+    if (pump.DispatchOne(deadline) == PumpResult::kQuit) return false;
+  }
+}
+
+}  // namespace dizod
