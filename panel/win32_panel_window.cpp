@@ -1,0 +1,344 @@
+#include "panel/win32_panel_window.h"
+
+#include "panel/constants.h"
+#include "panel/layout.h"
+#include "toolkit/win32_text.h"
+
+namespace dizod {
+
+namespace {
+
+constexpr UINT kLoadMessage = WM_APP + 1;
+constexpr UINT kDeferredMessage = WM_APP + 2;
+constexpr UINT_PTR kTimerId = 1;
+constexpr int kIconResource = 1;
+
+COLORREF ToColorRef(std::uint32_t rgb) {
+  return RGB((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF);
+}
+
+// Windows 10 and later know each monitor's DPI; earlier ones only the system's.
+int WindowDpi(HWND hwnd) {
+  using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
+  static const auto get_dpi = reinterpret_cast<GetDpiForWindowFn>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
+  if (get_dpi != nullptr) {
+    if (const UINT dpi = get_dpi(hwnd)) return static_cast<int>(dpi);
+  }
+  HDC screen = GetDC(nullptr);
+  const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+  ReleaseDC(nullptr, screen);
+  return dpi;
+}
+
+HFONT CreateReasonFont(int dpi) {
+  const std::wstring face = Utf8ToWide(kReasonFontFace);
+  return CreateFontW(ReasonFontHeight(dpi), 0, 0, 0, kReasonFontWeight, FALSE, FALSE, FALSE,
+                     ANSI_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                     DEFAULT_PITCH | FF_DONTCARE, face.c_str());
+}
+
+// The system's message font, at the panel's DPI.
+HFONT CreateUiFont(int dpi) {
+  NONCLIENTMETRICSW metrics{};
+  metrics.cbSize = sizeof(metrics);
+  SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0);
+  HDC screen = GetDC(nullptr);
+  const int system_dpi = GetDeviceCaps(screen, LOGPIXELSY);
+  ReleaseDC(nullptr, screen);
+  metrics.lfMessageFont.lfHeight = MulDiv(metrics.lfMessageFont.lfHeight, dpi, system_dpi);
+  return CreateFontIndirectW(&metrics.lfMessageFont);
+}
+
+bool RegisterPanelClass(HINSTANCE instance, WNDPROC procedure, HBRUSH background) {
+  WNDCLASSEXW cls{};
+  cls.cbSize = sizeof(cls);
+  cls.lpfnWndProc = procedure;
+  cls.hInstance = instance;
+  cls.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
+  cls.hbrBackground = background;
+  cls.lpszClassName = kPanelClassName;
+  cls.hIcon = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(kIconResource), IMAGE_ICON,
+                                            GetSystemMetrics(SM_CXICON),
+                                            GetSystemMetrics(SM_CYICON), LR_SHARED));
+  cls.hIconSm = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(kIconResource),
+                                              IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
+                                              GetSystemMetrics(SM_CYSMICON), LR_SHARED));
+  return RegisterClassExW(&cls) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
+}
+
+const TwipsRect& RectOf(Control control) {
+  switch (control) {
+    case Control::kText1: return kText1Rect;
+    case Control::kText2: return kText2Rect;
+    case Control::kCommand1: return kCommand1Rect;
+    case Control::kCommand2: return kCommand2Rect;
+    default: return kCommand3Rect;
+  }
+}
+
+}  // namespace
+
+PanelWindow::PanelWindow(HINSTANCE instance)
+    : instance_(instance), background_brush_(CreateSolidBrush(ToColorRef(kBackgroundRgb))) {}
+
+bool PanelWindow::Create() {
+  if (!RegisterPanelClass(instance_, WindowProc, background_brush_.Get())) return false;
+  // Top right of the work area, out of the way of the chat client's middle.
+  RECT work{};
+  SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+  const std::wstring title = Utf8ToWide(kTitle);
+  CreateWindowExW(WS_EX_TOOLWINDOW | WS_EX_CONTROLPARENT, kPanelClassName, title.c_str(),
+                  WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN, work.right - 400, work.top + 40, 300,
+                  100, nullptr, nullptr, instance_, this);
+  return hwnd_ != nullptr;
+}
+
+void PanelWindow::ShowAndLoad(int show_command) {
+  ShowWindow(hwnd_, show_command);
+  UpdateWindow(hwnd_);
+  PostMessageW(hwnd_, kLoadMessage, 0, 0);
+}
+
+LRESULT CALLBACK PanelWindow::WindowProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
+  if (message == WM_NCCREATE) {
+    auto* self = static_cast<PanelWindow*>(reinterpret_cast<CREATESTRUCTW*>(lparam)->lpCreateParams);
+    self->hwnd_ = hwnd;
+    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+  }
+  auto* self = reinterpret_cast<PanelWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+  if (self == nullptr) return DefWindowProcW(hwnd, message, wparam, lparam);
+  return self->HandleMessage(message, wparam, lparam);
+}
+
+LRESULT PanelWindow::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
+  switch (message) {
+    case WM_CREATE: OnCreate(); return 0;
+    case WM_COMMAND: OnCommand(LOWORD(wparam), HIWORD(wparam)); return 0;
+    case WM_TIMER: OnTimer(); return 0;
+    case WM_LBUTTONDOWN: OnLButtonDown(); return 0;
+    case WM_LBUTTONUP: OnLButtonUp(); return 0;
+    case WM_CTLCOLOREDIT: return OnCtlColorEdit(reinterpret_cast<HDC>(wparam));
+    case WM_DRAWITEM: OnDrawItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lparam)); return TRUE;
+    case WM_CLOSE: OnClose(); return 0;
+    case WM_QUERYENDSESSION: return TRUE;
+    case WM_ENDSESSION: OnEndSession(wparam != FALSE); return 0;
+    case WM_DESTROY: OnDestroy(); return 0;
+    case WM_DPICHANGED:
+      OnDpiChanged(HIWORD(wparam), *reinterpret_cast<const RECT*>(lparam));
+      return 0;
+    case kLoadMessage: OnLoad(); return 0;
+    case kDeferredMessage: OnDeferred(wparam); return 0;
+    default: return DefWindowProcW(hwnd_, message, wparam, lparam);
+  }
+}
+
+HWND PanelWindow::CreateControl(const wchar_t* cls, Control control, DWORD style, DWORD ex_style) {
+  return CreateWindowExW(ex_style, cls, L"", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | style, 0, 0,
+                         0, 0, hwnd_,
+                         reinterpret_cast<HMENU>(static_cast<INT_PTR>(ControlId(control))),
+                         instance_, nullptr);
+}
+
+void PanelWindow::OnCreate() {
+  // Created in tab order: the reason box, Start, Stop, the counter, Exit.
+  text1_ = CreateControl(L"EDIT", Control::kText1, WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE);
+  command1_ = CreateControl(L"BUTTON", Control::kCommand1, WS_TABSTOP | BS_OWNERDRAW);
+  command2_ = CreateControl(L"BUTTON", Control::kCommand2, WS_TABSTOP | BS_OWNERDRAW);
+  text2_ = CreateControl(L"EDIT", Control::kText2, WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE);
+  command3_ = CreateControl(L"BUTTON", Control::kCommand3, WS_TABSTOP | BS_OWNERDRAW);
+  // Creation order is only a convention; the stacking order is what Tab follows.
+  HWND previous = HWND_TOP;
+  for (HWND control : {text1_, command1_, command2_, text2_, command3_}) {
+    SetWindowPos(control, previous, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    previous = control;
+  }
+  SetText(Control::kText1, std::string(kInitialReason));
+  SetText(Control::kText2, std::string(kInitialCount));
+  SetText(Control::kCommand1, std::string(kStartCaption));
+  SetText(Control::kCommand2, std::string(kStopCaption));
+  SetText(Control::kCommand3, std::string(kExitCaption));
+  EnableWindow(command2_, FALSE);
+  EnableWindow(text2_, FALSE);
+  ApplyDpi(WindowDpi(hwnd_));
+}
+
+void PanelWindow::ApplyDpi(int dpi) {
+  dpi_ = dpi;
+  reason_font_.Reset(CreateReasonFont(dpi));
+  ui_font_.Reset(CreateUiFont(dpi));
+  for (Control control : {Control::kText1, Control::kCommand1, Control::kCommand2,
+                          Control::kText2, Control::kCommand3}) {
+    const PixelRect r = ToPixels(RectOf(control), dpi);
+    HWND window = ControlWindow(control);
+    MoveWindow(window, r.left, r.top, r.width, r.height, TRUE);
+    const HFONT font = control == Control::kText1 ? reason_font_.Get() : ui_font_.Get();
+    SendMessageW(window, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+  }
+  SizeInnerArea();
+}
+
+// Sizes the window so that its inner area is exactly the panel's, whatever
+// the frame's metrics are.
+void PanelWindow::SizeInnerArea() {
+  RECT window{}, inner{};
+  GetWindowRect(hwnd_, &window);
+  GetClientRect(hwnd_, &inner);
+  const int width = TwipsToPixels(kInnerWidthTwips, dpi_) + (window.right - window.left) -
+                    (inner.right - inner.left);
+  const int height = TwipsToPixels(kInnerHeightTwips, dpi_) + (window.bottom - window.top) -
+                     (inner.bottom - inner.top);
+  SetWindowPos(hwnd_, nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void PanelWindow::OnDpiChanged(int dpi, const RECT& suggested) {
+  SetWindowPos(hwnd_, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+               suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+  ApplyDpi(dpi);
+}
+
+void PanelWindow::OnCommand(WORD id, WORD code) {
+  if (code != BN_CLICKED || handlers_ == nullptr) return;
+  if (id == ControlId(Control::kCommand1)) handlers_->OnStartClick();
+  if (id == ControlId(Control::kCommand2)) handlers_->OnStopClick();
+  if (id == ControlId(Control::kCommand3)) handlers_->OnExitClick();
+}
+
+void PanelWindow::OnTimer() {
+  if (handlers_ != nullptr) handlers_->OnTimerTick();
+}
+
+// A press and release on the bare background (not on a control) is a click on
+// the background click area.
+void PanelWindow::OnLButtonDown() {
+  background_pressed_ = true;
+  SetCapture(hwnd_);
+}
+
+void PanelWindow::OnLButtonUp() {
+  if (!background_pressed_) return;
+  background_pressed_ = false;
+  ReleaseCapture();
+  POINT cursor{};
+  GetCursorPos(&cursor);
+  ScreenToClient(hwnd_, &cursor);
+  RECT inner{};
+  GetClientRect(hwnd_, &inner);
+  if (PtInRect(&inner, cursor) && ChildWindowFromPoint(hwnd_, cursor) == hwnd_ &&
+      handlers_ != nullptr) {
+    handlers_->OnAboutClick();
+  }
+}
+
+LRESULT PanelWindow::OnCtlColorEdit(HDC dc) {
+  SetTextColor(dc, ToColorRef(kDesignBlueRgb));
+  SetBkColor(dc, GetSysColor(COLOR_WINDOW));
+  return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_WINDOW));
+}
+
+// The buttons are drawn by the panel so that they can carry its dark blue.
+void PanelWindow::OnDrawItem(const DRAWITEMSTRUCT& item) {
+  RECT rect = item.rcItem;
+  const bool disabled = (item.itemState & ODS_DISABLED) != 0;
+  UINT frame = DFCS_BUTTONPUSH;
+  if (item.itemState & ODS_SELECTED) frame |= DFCS_PUSHED;
+  if (disabled) frame |= DFCS_INACTIVE;
+  DrawFrameControl(item.hDC, &rect, DFC_BUTTON, frame);
+
+  wchar_t caption[32] = {};
+  GetWindowTextW(item.hwndItem, caption, 32);
+  SetBkMode(item.hDC, TRANSPARENT);
+  SetTextColor(item.hDC, disabled ? GetSysColor(COLOR_GRAYTEXT) : ToColorRef(kDesignBlueRgb));
+  if (item.itemState & ODS_SELECTED) OffsetRect(&rect, 1, 1);
+  DrawTextW(item.hDC, caption, -1, &rect, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+  if (item.itemState & ODS_FOCUS) {
+    RECT focus = item.rcItem;
+    InflateRect(&focus, -3, -3);
+    DrawFocusRect(item.hDC, &focus);
+  }
+}
+
+void PanelWindow::OnClose() {
+  if (handlers_ != nullptr) {
+    handlers_->OnClose();
+  } else {
+    EndProgram();
+  }
+}
+
+// The session is ending: sign off now, the process will not get another chance.
+void PanelWindow::OnEndSession(bool ending) {
+  if (ending) OnClose();
+}
+
+void PanelWindow::OnDestroy() {
+  KillTimer(hwnd_, kTimerId);
+  timer_on_ = false;
+  PostQuitMessage(0);
+}
+
+void PanelWindow::OnLoad() {
+  if (handlers_ != nullptr) handlers_->OnLoad();
+}
+
+void PanelWindow::OnDeferred(WPARAM event) {
+  if (handlers_ != nullptr) handlers_->OnDeferred(static_cast<DeferredEvent>(event));
+}
+
+HWND PanelWindow::ControlWindow(Control control) const {
+  switch (control) {
+    case Control::kText1: return text1_;
+    case Control::kText2: return text2_;
+    case Control::kCommand1: return command1_;
+    case Control::kCommand2: return command2_;
+    case Control::kCommand3: return command3_;
+    case Control::kTimer1: return nullptr;
+  }
+  return nullptr;
+}
+
+std::string PanelWindow::Text(Control control) {
+  HWND window = ControlWindow(control);
+  std::wstring text(GetWindowTextLengthW(window) + 1, L'\0');
+  text.resize(GetWindowTextW(window, text.data(), static_cast<int>(text.size())));
+  return WideToUtf8(text);
+}
+
+void PanelWindow::SetText(Control control, const std::string& text) {
+  SetWindowTextW(ControlWindow(control), Utf8ToWide(text).c_str());
+}
+
+bool PanelWindow::Enabled(Control control) {
+  if (control == Control::kTimer1) return timer_on_;
+  return IsWindowEnabled(ControlWindow(control)) != FALSE;
+}
+
+void PanelWindow::SetEnabled(Control control, bool enabled) {
+  if (control == Control::kTimer1) {
+    if (enabled && !timer_on_) SetTimer(hwnd_, kTimerId, kTimerIntervalMs, nullptr);
+    if (!enabled && timer_on_) KillTimer(hwnd_, kTimerId);
+    timer_on_ = enabled;
+    return;
+  }
+  HWND window = ControlWindow(control);
+  const bool had_focus = GetFocus() == window;
+  EnableWindow(window, enabled ? TRUE : FALSE);
+  // A button that goes grey hands the keyboard focus on rather than drop it.
+  if (!enabled && had_focus) SetFocus(GetNextDlgTabItem(hwnd_, window, FALSE));
+}
+
+void PanelWindow::KeepOnTop() {
+  SetWindowPos(hwnd_, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+}
+
+void PanelWindow::Hide() { ShowWindow(hwnd_, SW_HIDE); }
+
+void PanelWindow::PostDeferred(DeferredEvent event) {
+  PostMessageW(hwnd_, kDeferredMessage, static_cast<WPARAM>(event), 0);
+}
+
+void PanelWindow::EndProgram() {
+  if (hwnd_ != nullptr) DestroyWindow(hwnd_);
+}
+
+}  // namespace dizod

@@ -1,0 +1,194 @@
+#include "tests/e2e/driver.h"
+
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+
+#include "panel/win32_panel_window.h"
+
+namespace dizod::e2e {
+
+namespace {
+
+std::wstring Widen(const std::string& text) {
+  return std::wstring(text.begin(), text.end());
+}
+
+std::string Unhex(const std::string& hex) {
+  std::string bytes;
+  for (size_t i = 0; i + 1 < hex.size(); i += 2) {
+    bytes.push_back(static_cast<char>(std::stoi(hex.substr(i, 2), nullptr, 16)));
+  }
+  return bytes;
+}
+
+std::string TempPath(const char* stem) {
+  char dir[MAX_PATH];
+  GetTempPathA(MAX_PATH, dir);
+  static int serial = 0;
+  return std::string(dir) + stem + "-" + std::to_string(GetCurrentProcessId()) + "-" +
+         std::to_string(++serial) + ".txt";
+}
+
+}  // namespace
+
+long long NowMs() {
+  FILETIME ft;
+  GetSystemTimeAsFileTime(&ft);
+  const long long ticks = (static_cast<long long>(ft.dwHighDateTime) << 32) | ft.dwLowDateTime;
+  return ticks / 10000 - 11644473600000LL;
+}
+
+bool WaitFor(const std::function<bool()>& done, int timeout_ms) {
+  const long long end = NowMs() + timeout_ms;
+  for (;;) {
+    if (done()) return true;
+    if (NowMs() > end) return false;
+    Sleep(20);
+  }
+}
+
+std::string Ansi(const std::string& utf8) {
+  std::wstring wide(utf8.size(), L'\0');
+  wide.resize(MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()),
+                                  wide.data(), static_cast<int>(wide.size())));
+  std::string ansi(wide.size() * 2, '\0');
+  ansi.resize(WideCharToMultiByte(1252, 0, wide.data(), static_cast<int>(wide.size()), ansi.data(),
+                                  static_cast<int>(ansi.size()), nullptr, nullptr));
+  return ansi;
+}
+
+std::vector<std::string> AnsiLines(const std::vector<std::string_view>& lines) {
+  std::vector<std::string> result;
+  for (std::string_view line : lines) result.push_back(Ansi(std::string(line)));
+  return result;
+}
+
+Process::Process(const std::wstring& exe, const std::wstring& arguments) {
+  std::wstring command = L"\"" + exe + L"\" " + arguments;
+  STARTUPINFOW startup{};
+  startup.cb = sizeof(startup);
+  PROCESS_INFORMATION info{};
+  if (CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                     &startup, &info)) {
+    CloseHandle(info.hThread);
+    handle_.Reset(info.hProcess);
+    id_ = info.dwProcessId;
+  }
+}
+
+Process::~Process() { Terminate(); }
+
+bool Process::Running() const {
+  return handle_ && WaitForSingleObject(handle_.Get(), 0) == WAIT_TIMEOUT;
+}
+
+bool Process::WaitExit(int timeout_ms) const {
+  return !handle_ || WaitForSingleObject(handle_.Get(), timeout_ms) == WAIT_OBJECT_0;
+}
+
+void Process::Terminate() {
+  if (Running()) {
+    TerminateProcess(handle_.Get(), 1);
+    WaitForSingleObject(handle_.Get(), 5000);
+  }
+}
+
+double Process::CpuSeconds() const {
+  FILETIME created, exited, kernel, user;
+  if (!GetProcessTimes(handle_.Get(), &created, &exited, &kernel, &user)) return -1;
+  const auto seconds = [](const FILETIME& t) {
+    return ((static_cast<long long>(t.dwHighDateTime) << 32) | t.dwLowDateTime) / 1e7;
+  };
+  return seconds(kernel) + seconds(user);
+}
+
+Standin::Standin(const std::vector<std::string>& docs, const std::string& draft)
+    : path_(TempPath("standin")) {
+  std::wstring arguments = L"--transcript \"" + Widen(path_) + L"\"";
+  for (const std::string& doc : docs) arguments += L" --doc " + Widen(doc);
+  if (!draft.empty()) arguments += L" --draft \"" + Widen(draft) + L"\"";
+  process_ = Process(L"" STANDIN_EXE, arguments);
+  // The frame is shown once every window of the client is in place.
+  WaitFor(
+      [&] {
+        frame_ = FindWindowA("AOL Frame25", nullptr);
+        return frame_ != nullptr && IsWindowVisible(frame_);
+      },
+      10000);
+}
+
+Standin::~Standin() {
+  process_.Terminate();
+  DeleteFileA(path_.c_str());
+}
+
+std::vector<TranscriptEntry> Standin::Entries() const {
+  std::vector<TranscriptEntry> entries;
+  std::ifstream file(path_);
+  std::string line;
+  while (std::getline(file, line)) {
+    std::istringstream fields(line);
+    TranscriptEntry entry;
+    std::string hex;
+    fields >> entry.ms >> entry.doc >> entry.box >> entry.event >> hex;
+    entry.bytes = Unhex(hex);
+    entries.push_back(entry);
+  }
+  return entries;
+}
+
+std::vector<TranscriptEntry> Standin::Posted() const {
+  std::vector<TranscriptEntry> posted;
+  for (const TranscriptEntry& entry : Entries()) {
+    if (entry.event == "CR") posted.push_back(entry);
+  }
+  return posted;
+}
+
+std::vector<std::string> Standin::PostedBytes() const {
+  std::vector<std::string> bytes;
+  for (const TranscriptEntry& entry : Posted()) bytes.push_back(entry.bytes);
+  return bytes;
+}
+
+bool Standin::WaitPosted(size_t count, int timeout_ms) const {
+  return WaitFor([&] { return Posted().size() >= count; }, timeout_ms);
+}
+
+Panel::Panel() : process_(L"" DIZOD_EXE, L"") {
+  WaitFor(
+      [&] {
+        for (HWND w = FindWindowW(kPanelClassName, nullptr); w != nullptr;
+             w = FindWindowExW(nullptr, w, kPanelClassName, nullptr)) {
+          DWORD owner = 0;
+          GetWindowThreadProcessId(w, &owner);
+          if (owner == process_.Id() && IsWindowVisible(w)) hwnd_ = w;
+        }
+        return hwnd_ != nullptr;
+      },
+      10000);
+}
+
+HWND Panel::Control(dizod::Control control) const {
+  return GetDlgItem(hwnd_, ControlId(control));
+}
+
+std::wstring Panel::Text(HWND window) const {
+  wchar_t buffer[512] = {};
+  DWORD_PTR copied = 0;
+  SendMessageTimeoutW(window, WM_GETTEXT, 512, reinterpret_cast<LPARAM>(buffer), SMTO_BLOCK, 5000,
+                      &copied);
+  return std::wstring(buffer, copied < 512 ? copied : 511);
+}
+
+void Panel::Click(dizod::Control button) const { PostMessageW(Control(button), BM_CLICK, 0, 0); }
+
+bool Panel::Answers(int timeout_ms) const {
+  wchar_t buffer[128];
+  DWORD_PTR copied = 0;
+  return SendMessageTimeoutW(hwnd_, WM_GETTEXT, 128, reinterpret_cast<LPARAM>(buffer), SMTO_BLOCK,
+                             timeout_ms, &copied) != 0;
+}
+
+}  // namespace dizod::e2e

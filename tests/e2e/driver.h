@@ -1,0 +1,93 @@
+#pragma once
+// Drives the real program and the stand-in chat client from outside, as a
+// user and an inspector would: starts them, finds their windows, reads the
+// stand-in's transcript, clicks and closes.
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "panel/panel_controls.h"
+#include "toolkit/win32_handle.h"
+
+namespace dizod::e2e {
+
+long long NowMs();
+// Polls `done` until it holds or `timeout_ms` passes; returns whether it held.
+bool WaitFor(const std::function<bool()>& done, int timeout_ms);
+// Bytes as the stand-in sees them (Windows-1252) from UTF-8 test text.
+std::string Ansi(const std::string& utf8);
+
+// A started program; terminated when still running at the end of the test.
+class Process {
+ public:
+  Process() = default;
+  Process(const std::wstring& exe, const std::wstring& arguments);
+  ~Process();
+  Process(Process&&) = default;
+  Process& operator=(Process&&) = default;
+
+  DWORD Id() const { return id_; }
+  bool Running() const;
+  bool WaitExit(int timeout_ms) const;
+  void Terminate();
+  // CPU time (user and kernel) the process has used so far, in seconds.
+  double CpuSeconds() const;
+
+ private:
+  UniqueKernelHandle handle_;
+  DWORD id_ = 0;
+};
+
+struct TranscriptEntry {
+  long long ms;
+  int doc;
+  int box;
+  std::string event;  // SET or CR
+  std::string bytes;
+};
+
+class Standin {
+ public:
+  // Starts the stand-in chat client with these document windows ("room", ...).
+  explicit Standin(const std::vector<std::string>& docs = {"room"}, const std::string& draft = "");
+  ~Standin();
+
+  std::vector<TranscriptEntry> Entries() const;
+  // What Enter posted, in order.
+  std::vector<TranscriptEntry> Posted() const;
+  std::vector<std::string> PostedBytes() const;
+  bool WaitPosted(size_t count, int timeout_ms) const;
+  HWND Frame() const { return frame_; }
+  Process& process() { return process_; }
+
+ private:
+  std::string path_;
+  Process process_;
+  HWND frame_ = nullptr;
+};
+
+class Panel {
+ public:
+  Panel();
+  HWND Hwnd() const { return hwnd_; }
+  HWND Control(dizod::Control control) const;
+  std::wstring Text(HWND window) const;
+  // A click on a button, delivered through the button itself.
+  void Click(dizod::Control button) const;
+  void Close() const { PostMessageW(hwnd_, WM_CLOSE, 0, 0); }
+  // True when the panel handled a message within `timeout_ms`.
+  bool Answers(int timeout_ms) const;
+  Process& process() { return process_; }
+
+ private:
+  Process process_;
+  HWND hwnd_ = nullptr;
+};
+
+// The bytes of a catalogue line as the chat client receives them.
+std::vector<std::string> AnsiLines(const std::vector<std::string_view>& lines);
+
+}  // namespace dizod::e2e
