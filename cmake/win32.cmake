@@ -41,6 +41,10 @@ set(gtest_force_shared_crt ON CACHE BOOL "" FORCE)
 set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
 set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
 set(DIZOD_GTEST_SOURCE /usr/src/googletest CACHE PATH "GoogleTest sources")
+if(NOT EXISTS ${DIZOD_GTEST_SOURCE}/CMakeLists.txt)
+  message(STATUS "No GoogleTest sources at ${DIZOD_GTEST_SOURCE}: building the program only")
+  return()
+endif()
 add_subdirectory(${DIZOD_GTEST_SOURCE} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
 
 add_executable(dizod_win32_tests tests/win32/win32_panel_test.cpp)
@@ -48,7 +52,9 @@ target_link_libraries(dizod_win32_tests PRIVATE dizod_win32 gtest_main)
 
 add_executable(dizod_e2e_tests
   tests/e2e/driver.cpp
-  tests/e2e/startup_e2e_test.cpp)
+  tests/e2e/startup_e2e_test.cpp
+  tests/e2e/idle_e2e_test.cpp
+  tests/e2e/exit_about_e2e_test.cpp)
 target_include_directories(dizod_e2e_tests PRIVATE ${CMAKE_SOURCE_DIR})
 target_link_libraries(dizod_e2e_tests PRIVATE gtest_main)
 target_compile_definitions(dizod_e2e_tests PRIVATE

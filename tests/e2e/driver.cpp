@@ -184,6 +184,23 @@ std::wstring Panel::Text(HWND window) const {
 
 void Panel::Click(dizod::Control button) const { PostMessageW(Control(button), BM_CLICK, 0, 0); }
 
+void Panel::MouseClick(int x, int y) const {
+  POINT point{x, y};
+  ClientToScreen(hwnd_, &point);
+  SetCursorPos(point.x, point.y);
+  INPUT clicks[2] = {};
+  clicks[0].type = clicks[1].type = INPUT_MOUSE;
+  clicks[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+  clicks[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+  SendInput(2, clicks, sizeof(INPUT));
+}
+
+void Panel::SetText(dizod::Control control, const std::wstring& text) const {
+  DWORD_PTR result = 0;
+  SendMessageTimeoutW(Control(control), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()),
+                      SMTO_BLOCK, 5000, &result);
+}
+
 bool Panel::Answers(int timeout_ms) const {
   wchar_t buffer[128];
   DWORD_PTR copied = 0;

@@ -77,6 +77,9 @@ class Panel {
   std::wstring Text(HWND window) const;
   // A click on a button, delivered through the button itself.
   void Click(dizod::Control button) const;
+  // A real mouse click at a point of the panel's inner area.
+  void MouseClick(int x, int y) const;
+  void SetText(dizod::Control control, const std::wstring& text) const;
   void Close() const { PostMessageW(hwnd_, WM_CLOSE, 0, 0); }
   // True when the panel handled a message within `timeout_ms`.
   bool Answers(int timeout_ms) const;

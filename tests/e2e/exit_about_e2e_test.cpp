@@ -1,0 +1,86 @@
+// Exit, close and About in the real program: the sign-off goes out once and
+// the process ends; About answers real clicks on the bare panel only.
+
+#include <gtest/gtest.h>
+
+#include "panel/catalogue.h"
+#include "tests/e2e/driver.h"
+
+namespace dizod::e2e {
+namespace {
+
+const std::vector<std::string> kStartup =
+    AnsiLines({lines::kBanner, lines::kByLine, lines::kActivated});
+const std::vector<std::string> kSignOff =
+    AnsiLines({lines::kBanner, lines::kByLine, lines::kDeactivated});
+
+std::vector<std::string> Tail(const std::vector<std::string>& all, size_t from) {
+  return std::vector<std::string>(all.begin() + std::min(from, all.size()), all.end());
+}
+
+// Starts idle mode and waits until the idle minute loop is waiting.
+void StartIdle(Standin& chat, Panel& panel) {
+  ASSERT_TRUE(chat.WaitPosted(3, 8000));
+  panel.Click(Control::kCommand1);
+  ASSERT_TRUE(chat.WaitPosted(6, 8000));
+  Sleep(1500);
+}
+
+TEST(ExitAndClose, ExitWhileIdlePostsTheSignOffOnceAndEnds) {
+  Standin chat;
+  Panel panel;
+  StartIdle(chat, panel);
+  panel.Click(Control::kCommand3);
+  Sleep(700);
+  panel.Click(Control::kCommand3);  // a second click during Exit's pauses
+  EXPECT_TRUE(panel.process().WaitExit(6000));
+  Sleep(300);
+  EXPECT_EQ(Tail(chat.PostedBytes(), 6), kSignOff);
+}
+
+TEST(ExitAndClose, CloseWhileTheLoopWaitsPostsTheSignOffOnceAndEnds) {
+  Standin chat;
+  Panel panel;
+  StartIdle(chat, panel);
+  panel.Close();
+  Sleep(500);
+  panel.Close();
+  EXPECT_TRUE(panel.process().WaitExit(6000));
+  Sleep(300);
+  EXPECT_EQ(Tail(chat.PostedBytes(), 6), kSignOff);
+}
+
+TEST(About, RealClicksOnBarePointsOnlyPostTheStartupLines) {
+  Standin chat;
+  Panel panel;
+  ASSERT_TRUE(chat.WaitPosted(3, 8000));
+  // The left margin, the gap between Start and Stop, the strip under the reason box.
+  const POINT bare[] = {{1, 20}, {69, 30}, {120, 22}};
+  size_t expected = 3;
+  for (const POINT& point : bare) {
+    panel.MouseClick(point.x, point.y);
+    expected += 3;
+    ASSERT_TRUE(chat.WaitPosted(expected, 6000)) << point.x << "," << point.y;
+    Sleep(200);
+    EXPECT_EQ(Tail(chat.PostedBytes(), expected - 3), kStartup);
+  }
+  // The reason box and the disabled Stop button: nothing.
+  panel.MouseClick(100, 10);
+  panel.MouseClick(100, 30);
+  Sleep(2500);
+  EXPECT_EQ(chat.Posted().size(), expected);
+  // Start by mouse: its own lines, not About's.
+  panel.MouseClick(30, 30);
+  ASSERT_TRUE(chat.WaitPosted(expected + 3, 6000));
+  Sleep(200);
+  EXPECT_EQ(chat.PostedBytes()[expected], Ansi(std::string(lines::kWideBanner)));
+  EXPECT_EQ(chat.Posted().size(), expected + 3);
+  // About while idle is on leaves the buttons as they were.
+  panel.MouseClick(69, 30);
+  ASSERT_TRUE(chat.WaitPosted(expected + 6, 6000));
+  EXPECT_FALSE(IsWindowEnabled(panel.Control(Control::kCommand1)));
+  EXPECT_TRUE(IsWindowEnabled(panel.Control(Control::kCommand2)));
+}
+
+}  // namespace
+}  // namespace dizod::e2e
