@@ -105,6 +105,7 @@ double Process::CpuSeconds() const {
 
 Standin::Standin(const std::vector<std::string>& docs, const std::string& draft)
     : path_(TempPath("standin")) {
+  DeleteFileA(path_.c_str());  // process ids come round again under Wine
   std::wstring arguments = L"--transcript \"" + Widen(path_) + L"\"";
   for (const std::string& doc : docs) arguments += L" --doc " + Widen(doc);
   if (!draft.empty()) arguments += L" --draft \"" + Widen(draft) + L"\"";

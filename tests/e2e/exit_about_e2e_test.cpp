@@ -50,6 +50,19 @@ TEST(ExitAndClose, CloseWhileTheLoopWaitsPostsTheSignOffOnceAndEnds) {
   EXPECT_EQ(Tail(chat.PostedBytes(), 6), kSignOff);
 }
 
+TEST(ExitAndClose, SessionEndingSignsOffBeforeTheProcessIsGone) {
+  Standin chat;
+  Panel panel;
+  StartIdle(chat, panel);
+  DWORD_PTR result = 0;
+  SendMessageTimeoutW(panel.Hwnd(), WM_QUERYENDSESSION, 0, 0, SMTO_BLOCK, 5000, &result);
+  EXPECT_EQ(result, TRUE);
+  // The system ends the process once this returns: the sign-off is out by then.
+  SendMessageTimeoutW(panel.Hwnd(), WM_ENDSESSION, TRUE, 0, SMTO_BLOCK, 10000, &result);
+  EXPECT_EQ(Tail(chat.PostedBytes(), 6), kSignOff);
+  EXPECT_TRUE(panel.process().WaitExit(3000));
+}
+
 TEST(About, RealClicksOnBarePointsOnlyPostTheStartupLines) {
   Standin chat;
   Panel panel;
