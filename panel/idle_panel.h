@@ -39,6 +39,8 @@ class IdlePanel {
 
   bool Ending() const { return ending_; }
   bool LoopRunning() const { return loop_running_; }
+  int SequenceDepth() const { return sequence_depth_; }
+  const std::vector<DeferredEvent>& PutOffEvents() const { return put_off_; }
 
  private:
   // Marks a line sequence in progress; when the outermost one ends, the events

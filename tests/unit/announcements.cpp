@@ -61,21 +61,25 @@ bool BeginsAnnouncement(const std::vector<std::string>& l, size_t at, size_t cou
 
 }  // namespace
 
-std::optional<std::vector<Announcement>> SplitAnnouncements(const std::vector<std::string>& l) {
+std::optional<std::vector<Announcement>> SplitAnnouncements(const std::vector<std::string>& l,
+                                                            bool open_end) {
   std::vector<Announcement> result;
   size_t at = 0;
   while (at < l.size()) {
     Announcement next;
     if (const size_t taken = Match(l, at, &next)) {
+      next.first_line = at;
       result.push_back(next);
       at += taken;
       continue;
     }
+    if (open_end && l.size() - at <= 2 && BeginsAnnouncement(l, at, l.size() - at)) break;
     // Only a sign-off may cut an announcement short, and it ends the transcript.
     for (size_t cut = 1; cut <= 2 && at + cut < l.size(); ++cut) {
       if (l.size() - (at + cut) == 3 && BeginsAnnouncement(l, at, cut) &&
           Match(l, at + cut, &next) == 3 &&
           next.kind == Announcement::kSignOff) {
+        next.first_line = at + cut;
         result.push_back(next);
         return result;
       }

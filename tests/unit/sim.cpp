@@ -163,10 +163,20 @@ ClockReading Panel::ReadClock() {
 PumpResult Panel::DispatchOne(double monotonic_deadline) {
   if (quit_ || stopped_) return PumpResult::kQuit;
   struct Depth {
-    int& depth;
-    explicit Depth(int& d, int& max) : depth(d) { max = std::max(max, ++depth); }
-    ~Depth() { --depth; }
-  } depth(depth_, max_depth_);
+    Panel& panel;
+    Depth(Panel& p, double deadline) : panel(p) {
+      panel.max_depth_ = std::max(panel.max_depth_, ++panel.depth_);
+      panel.deadlines_.push_back(deadline);
+    }
+    ~Depth() {
+      --panel.depth_;
+      panel.deadlines_.pop_back();
+    }
+  } depth(*this, monotonic_deadline);
+  if (on_yield && on_yield()) {
+    ++dispatched_;
+    return PumpResult::kDispatched;
+  }
   // Posted messages come first, then input, then timer ticks: as in Windows.
   if (!posted_.empty()) {
     const DeferredEvent event = posted_.front();
@@ -207,7 +217,11 @@ Program::Program(double start_time_of_day, bool with_room) : panel(start_time_of
 }
 
 void Program::Start(double until) {
-  handlers.OnLoad();
+  // The load event is a message like any other, dispatched by the message loop.
+  panel.At(panel.Now(), [this] {
+    loaded = true;
+    handlers.OnLoad();
+  });
   panel.Run(until);
 }
 

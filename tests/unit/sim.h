@@ -105,6 +105,14 @@ class Panel : public PanelControls, public ClockPump {
   int Dispatched() const { return dispatched_; }
   // How deeply message dispatching has nested at most (1: only the top loop).
   int MaxDepth() const { return max_depth_; }
+  int Depth() const { return depth_; }
+  // The deadlines of the pumps now waiting, outermost first.
+  const std::vector<double>& Deadlines() const { return deadlines_; }
+  double NextTick() const { return next_tick_; }
+  const std::deque<DeferredEvent>& PostedEvents() const { return posted_; }
+  // Asked each time the pump is about to wait or dispatch: a chance to deliver
+  // a message of one's own choosing at that very moment (true: it did).
+  std::function<bool()> on_yield;
   // Moves the wall clock without moving monotonic time.
   void ShiftWallClock(double seconds) { tod_offset_ += seconds; }
 
@@ -136,6 +144,7 @@ class Panel : public PanelControls, public ClockPump {
   int keep_on_top_calls_ = 0;
   int dispatched_ = 0;
   int depth_ = 0;
+  std::vector<double> deadlines_;
   int max_depth_ = 0;
 };
 
@@ -149,6 +158,7 @@ struct Program {
   WindowHandle room = 0;
 
   explicit Program(double start_time_of_day = 36000.0, bool with_room = true);
+  bool loaded = false;
   // Raises the load event and runs the message loop until `until`.
   void Start(double until);
   std::vector<std::string> Lines() const { return chat.PostedTexts(); }

@@ -1,0 +1,239 @@
+#include "tests/unit/explorer.h"
+
+#include <cmath>
+#include <cstdio>
+#include <unordered_set>
+
+#include "tests/unit/announcements.h"
+#include "tests/unit/sim.h"
+
+namespace dizod::sim {
+
+namespace {
+
+constexpr Action kAllActions[] = {Action::kStart, Action::kStop,  Action::kExit,  Action::kAbout,
+                                  Action::kClose, Action::kTick, Action::kReason};
+constexpr const char* kActionNames[] = {"Start", "Stop", "Exit", "About", "Close", "Tick", "Reason"};
+constexpr double kCycleSeconds = 63;
+
+bool Offered(Program& p, Action action) {
+  switch (action) {
+    case Action::kStart: return p.panel.Enabled(Control::kCommand1);
+    case Action::kStop: return p.panel.Enabled(Control::kCommand2);
+    case Action::kTick: return p.panel.Enabled(Control::kTimer1);
+    default: return true;
+  }
+}
+
+void Perform(Program& p, Action action, int serial) {
+  switch (action) {
+    case Action::kStart: return p.panel.Click(Control::kCommand1);
+    case Action::kStop: return p.panel.Click(Control::kCommand2);
+    case Action::kExit: return p.panel.Click(Control::kCommand3);
+    case Action::kAbout: return p.handlers.OnAboutClick();
+    case Action::kClose: return p.handlers.OnClose();
+    case Action::kTick: return p.handlers.OnTimerTick();
+    case Action::kReason: return p.panel.SetText(Control::kText1, "away " + std::to_string(serial));
+  }
+}
+
+bool IsWholeNumber(const std::string& text) {
+  if (text.empty()) return false;
+  for (char c : text) {
+    if (c < '0' || c > '9') return false;
+  }
+  return true;
+}
+
+// What the panel promises whenever no handler is running.
+void CheckAtRest(Program& p, std::vector<std::string>& violations) {
+  const bool start = p.panel.Enabled(Control::kCommand1);
+  const bool stop = p.panel.Enabled(Control::kCommand2);
+  if (start == stop) violations.push_back("Start and Stop both " + std::string(start ? "on" : "off"));
+  if (p.panel.Enabled(Control::kTimer1) != stop) violations.push_back("Timer1 disagrees with Stop");
+  if (!IsWholeNumber(p.panel.Text(Control::kText2))) violations.push_back("counter not a number");
+  if (p.handlers.LoopRunning() || p.handlers.SequenceDepth() != 0) {
+    violations.push_back("a handler is left running");
+  }
+}
+
+}  // namespace
+
+std::vector<std::string> TranscriptViolations(Program& p) {
+  std::vector<std::string> violations;
+  // A run that the horizon stopped may end in the middle of a sequence.
+  const auto split = SplitAnnouncements(p.Lines(), !p.panel.Quit());
+  if (!split) {
+    violations.push_back("transcript is not whole announcements");
+    return violations;
+  }
+  const auto& posted = p.chat.Posted();
+  bool in_period = false;
+  long count = 0;
+  double period_start = 0, last_minute = -1;
+  int sign_offs = 0;
+  for (size_t i = 0; i < split->size(); ++i) {
+    const Announcement& a = (*split)[i];
+    const double at = posted[a.first_line].time;
+    switch (a.kind) {
+      case Announcement::kIdleOn:
+        if (in_period) violations.push_back("idle-on while idle");
+        in_period = true, count = 0, period_start = at, last_minute = -1;
+        break;
+      case Announcement::kMinute:
+        if (!in_period) violations.push_back("minute announcement while not idle");
+        if (a.detail != std::to_string(count + 1)) violations.push_back("minute count " + a.detail);
+        if (at < period_start + kCycleSeconds - 1e-9 ||
+            (last_minute >= 0 && at < last_minute + kCycleSeconds - 1e-9)) {
+          violations.push_back("minute announcement sooner than 63 s");
+        }
+        ++count, last_minute = at;
+        break;
+      case Announcement::kIdleOff:
+        if (!in_period) violations.push_back("idle-off while not idle");
+        if (a.detail != std::to_string(count)) violations.push_back("was-idle count " + a.detail);
+        in_period = false;
+        break;
+      case Announcement::kSignOff:
+        ++sign_offs;
+        if (i + 1 != split->size()) violations.push_back("lines after the sign-off");
+        break;
+      case Announcement::kStartup: break;
+    }
+  }
+  if (sign_offs > 1) violations.push_back("signed off more than once");
+  if (p.panel.Quit() != (sign_offs == 1)) violations.push_back("ended without sign-off or not ended");
+  return violations;
+}
+
+namespace {
+
+void Mix(std::string& key, double value) {
+  char text[32];
+  std::snprintf(text, sizeof(text), "%.6f|", value);
+  key += text;
+}
+
+// Everything the rest of a run depends on, and what the checks still look at.
+std::string StateKey(Program& p, int budget) {
+  std::string key = std::to_string(budget) + "|" + std::to_string(p.panel.Depth()) + "|";
+  const double now = p.panel.Now();
+  for (double deadline : p.panel.Deadlines()) Mix(key, std::isinf(deadline) ? -1 : deadline - now);
+  Mix(key, std::fmod(p.panel.ReadClock().time_of_day, 2.0));
+  Mix(key, std::isinf(p.panel.NextTick()) ? -1 : p.panel.NextTick() - now);
+  for (DeferredEvent e : p.panel.PostedEvents()) key += char('a' + static_cast<int>(e));
+  key += "|";
+  for (DeferredEvent e : p.handlers.PutOffEvents()) key += char('a' + static_cast<int>(e));
+  key += "|";
+  for (Control c : {Control::kCommand1, Control::kCommand2, Control::kTimer1}) {
+    key += p.panel.Enabled(c) ? '1' : '0';
+  }
+  key += p.handlers.Ending() ? 'E' : '-';
+  key += p.handlers.LoopRunning() ? 'L' : '-';
+  key += std::to_string(p.handlers.SequenceDepth()) + "|" + p.panel.Text(Control::kText1) + "|" +
+         p.panel.Text(Control::kText2) + "|";
+  // The last lines say where in its sequence a handler is; the times since
+  // the period's start and its last minute are what the checks still need.
+  const auto& posted = p.chat.Posted();
+  for (size_t i = posted.size() > 3 ? posted.size() - 3 : 0; i < posted.size(); ++i) {
+    key += posted[i].text + "|";
+  }
+  for (size_t i = posted.size(); i-- > 0;) {
+    if (posted[i].text.rfind("º·-.· Kráno Dizod  ", 0) == 0 ||
+        posted[i].text.rfind("º·-.· User Has Been", 0) == 0) {
+      Mix(key, std::min(now - posted[i].time, 100.0));
+      break;
+    }
+  }
+  return key;
+}
+
+struct Trace {
+  std::vector<std::vector<Action>> offered;  // per moment from the branch point on
+  std::vector<bool> pruned;
+};
+
+std::vector<std::string> Run(const Schedule& schedule, const Bounds& bounds,
+                             std::unordered_set<std::string>* seen, Trace* trace,
+                             std::int64_t* pruned) {
+  Program p(bounds.start_time_of_day);
+  std::vector<std::string> violations;
+  const int branch_from = schedule.empty() ? 0 : schedule.back().point + 1;
+  const int budget = bounds.max_actions - static_cast<int>(schedule.size());
+  size_t next = 0;
+  int point = 0;
+  p.panel.on_yield = [&]() -> bool {
+    // Nothing can come before the load event: it is queued before the panel
+    // takes any input.
+    if (!p.loaded) return false;
+    const int here = point++;
+    if (p.panel.Depth() == 1 && !p.panel.Quit()) CheckAtRest(p, violations);
+    if (trace != nullptr && here >= branch_from && budget > 0) {
+      const bool fresh = seen->insert(StateKey(p, budget)).second;
+      if (!fresh) ++*pruned;
+      trace->pruned.push_back(!fresh);
+      std::vector<Action> offered;
+      if (fresh && !p.panel.Quit()) {
+        for (Action a : kAllActions) {
+          if (Offered(p, a)) offered.push_back(a);
+        }
+      }
+      trace->offered.push_back(offered);
+    }
+    if (next < schedule.size() && schedule[next].point == here) {
+      Perform(p, schedule[next].action, here);
+      ++next;
+      return true;
+    }
+    return false;
+  };
+  p.Start(bounds.horizon_seconds);
+  for (std::string& v : TranscriptViolations(p)) violations.push_back(std::move(v));
+  return violations;
+}
+
+}  // namespace
+
+std::string Describe(const Schedule& schedule) {
+  std::string text;
+  for (const Injection& i : schedule) {
+    text += (text.empty() ? "" : ", ") + std::string(kActionNames[static_cast<int>(i.action)]) +
+            "@" + std::to_string(i.point);
+  }
+  return "[" + text + "]";
+}
+
+std::vector<std::string> RunSchedule(const Schedule& schedule, const Bounds& bounds) {
+  return Run(schedule, bounds, nullptr, nullptr, nullptr);
+}
+
+Report Explore(const Bounds& bounds) {
+  Report report;
+  std::unordered_set<std::string> seen;
+  std::vector<Schedule> stack{{}};
+  while (!stack.empty()) {
+    if (bounds.max_runs >= 0 && report.runs >= bounds.max_runs) return report;
+    const Schedule schedule = std::move(stack.back());
+    stack.pop_back();
+    Trace trace;
+    const auto violations = Run(schedule, bounds, &seen, &trace, &report.pruned);
+    ++report.runs;
+    report.deepest = std::max(report.deepest, static_cast<int>(schedule.size()));
+    for (const std::string& v : violations) {
+      if (report.violations.size() < 20) report.violations.push_back(v + " " + Describe(schedule));
+    }
+    const int branch_from = schedule.empty() ? 0 : schedule.back().point + 1;
+    for (size_t i = trace.offered.size(); i-- > 0;) {
+      for (Action a : trace.offered[i]) {
+        Schedule child = schedule;
+        child.push_back({branch_from + static_cast<int>(i), a});
+        stack.push_back(std::move(child));
+      }
+    }
+  }
+  report.distinct_states = static_cast<std::int64_t>(seen.size());
+  report.complete = true;
+  return report;
+}
+
+}  // namespace dizod::sim

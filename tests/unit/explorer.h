@@ -1,0 +1,51 @@
+#pragma once
+// Explores the interleavings of user actions with the panel's own pauses and
+// ticks, on the simulated platform: at every moment the panel hands control to
+// its message pump, each action that could arrive there is tried, up to a
+// bounded number of actions per run. Every run is checked against the
+// panel's promises about what it posts and the state it keeps.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace dizod::sim {
+
+enum class Action { kStart, kStop, kExit, kAbout, kClose, kTick, kReason };
+
+// An action delivered at the n-th time the pump is entered in a run.
+struct Injection {
+  int point;
+  Action action;
+};
+using Schedule = std::vector<Injection>;
+
+struct Bounds {
+  int max_actions = 2;
+  double horizon_seconds = 150;
+  double start_time_of_day = 36000.3;
+  std::int64_t max_runs = -1;  // -1: explore everything within the bounds
+};
+
+struct Report {
+  std::int64_t runs = 0;
+  std::int64_t distinct_states = 0;
+  std::int64_t pruned = 0;  // moments not branched from: their state was seen before
+  int deepest = 0;          // most actions injected into one run
+  bool complete = false;    // everything within the bounds was explored
+  std::vector<std::string> violations;
+};
+
+Report Explore(const Bounds& bounds);
+
+// Runs one schedule and returns what it broke (empty when nothing).
+std::vector<std::string> RunSchedule(const Schedule& schedule, const Bounds& bounds);
+
+std::string Describe(const Schedule& schedule);
+
+class Program;
+// What a finished run's transcript breaks: whole announcements, true counts,
+// minutes never early, one sign-off at the very end of the program.
+std::vector<std::string> TranscriptViolations(Program& p);
+
+}  // namespace dizod::sim

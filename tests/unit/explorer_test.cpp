@@ -1,0 +1,53 @@
+#include "tests/unit/explorer.h"
+
+#include <gtest/gtest.h>
+
+#include "panel/catalogue.h"
+#include "tests/unit/sim.h"
+#include "toolkit/chat_bridge.h"
+
+namespace dizod::sim {
+namespace {
+
+// Every order of up to two user actions (or stray ticks) over a Start, a full
+// minute cycle and more: the chat stays truthful and the panel consistent.
+TEST(Explorer, EveryInterleavingOfTwoActionsKeepsThePromises) {
+  Bounds bounds;
+  bounds.max_actions = 3;
+  bounds.horizon_seconds = 140;
+  const Report report = Explore(bounds);
+  EXPECT_TRUE(report.complete);
+  EXPECT_GE(report.runs, 10000);
+  EXPECT_EQ(report.deepest, 3);
+  for (const std::string& v : report.violations) ADD_FAILURE() << v;
+  std::printf("explored %lld runs, %lld distinct states, %lld moments pruned\n",
+              static_cast<long long>(report.runs), static_cast<long long>(report.distinct_states),
+              static_cast<long long>(report.pruned));
+}
+
+// The checks themselves catch what they are there for.
+TEST(Explorer, ChecksCatchFalseTranscripts) {
+  Bounds bounds;
+  EXPECT_TRUE(RunSchedule({{0, Action::kStart}, {1, Action::kExit}}, bounds).empty());
+  const auto checked = [](const std::function<void(Program&)>& tamper) {
+    Program p(36000.0);
+    p.panel.ClickAt(10, Control::kCommand1);
+    p.Start(150);
+    tamper(p);
+    return TranscriptViolations(p);
+  };
+  EXPECT_TRUE(checked([](Program&) {}).empty());
+  EXPECT_FALSE(checked([](Program& p) { PostChatLine(p.chat, "stray"); }).empty());
+  EXPECT_FALSE(checked([](Program& p) {
+    for (auto line : {lines::kBanner, lines::kIdleOff}) PostChatLine(p.chat, std::string(line));
+    PostChatLine(p.chat, lines::WasIdle("7"));
+  }).empty());
+  EXPECT_FALSE(checked([](Program& p) {
+    for (auto line : {lines::kBanner, lines::kByLine, lines::kDeactivated}) {
+      PostChatLine(p.chat, std::string(line));
+    }
+  }).empty());  // signed off, yet the program goes on
+}
+
+}  // namespace
+}  // namespace dizod::sim
