@@ -9,7 +9,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "tests/unit/explorer.h"
+#include "tools/sim/explorer.h"
 
 int main(int argc, char** argv) {
   dizod::sim::Bounds bounds;

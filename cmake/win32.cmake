@@ -14,7 +14,8 @@ add_library(dizod_win32 STATIC
   toolkit/win32_text.cpp
   toolkit/win32_window_ops.cpp
   toolkit/win32_clock_pump.cpp
-  panel/win32_panel_window.cpp)
+  panel/win32_panel_window.cpp
+  app/win32_run.cpp)
 target_link_libraries(dizod_win32 PUBLIC dizod_core comctl32)
 
 # The icon is drawn at build time by our own generator.
@@ -29,12 +30,39 @@ set_source_files_properties(${CMAKE_BINARY_DIR}/dizod.rc PROPERTIES
 
 add_executable(dizod WIN32 app/win32_main.cpp ${CMAKE_BINARY_DIR}/dizod.rc)
 target_link_libraries(dizod PRIVATE dizod_win32)
+if(MINGW)
+  target_sources(dizod PRIVATE app/win32_terminate_mingw.cpp)
+endif()
 if(MSVC)
   # The manifest comes from the resource file.
   target_link_options(dizod PRIVATE /MANIFEST:NO)
 endif()
 
 add_executable(standin_chat WIN32 tools/standin_chat/win32_standin_chat.cpp)
+
+# The release: dizod-<version>-win32.zip with the program and its readme.
+set(DIZOD_ZIP ${CMAKE_BINARY_DIR}/dizod-${PROJECT_VERSION}-win32.zip)
+set(DIZOD_STAGE ${CMAKE_BINARY_DIR}/release)
+add_custom_target(release
+  COMMAND ${CMAKE_COMMAND} -E rm -rf ${DIZOD_STAGE} ${DIZOD_ZIP}
+  COMMAND ${CMAKE_COMMAND} -E make_directory ${DIZOD_STAGE}
+  COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:dizod> ${CMAKE_SOURCE_DIR}/app/README.txt
+          ${DIZOD_STAGE}
+  COMMAND ${CMAKE_COMMAND} -E chdir ${DIZOD_STAGE}
+          ${CMAKE_COMMAND} -E tar cf ${DIZOD_ZIP} --format=zip dizod.exe README.txt
+  COMMAND ${CMAKE_COMMAND} -E sha256sum ${DIZOD_ZIP}
+  DEPENDS dizod
+  COMMENT "Packing ${DIZOD_ZIP}"
+  VERBATIM)
+
+# Benchmarks (bench/run.sh): the polling reference and the measuring driver.
+add_executable(dizod_polling WIN32 bench/win32_polling_main.cpp ${CMAKE_BINARY_DIR}/dizod.rc)
+target_link_libraries(dizod_polling PRIVATE dizod_win32)
+add_executable(dizod_bench bench/win32_bench.cpp tools/driver/driver.cpp)
+target_link_libraries(dizod_bench PRIVATE dizod_win32)
+target_compile_definitions(dizod_bench PRIVATE
+  DIZOD_EXE="$<TARGET_FILE_NAME:dizod>" STANDIN_EXE="$<TARGET_FILE_NAME:standin_chat>")
+add_dependencies(dizod_bench dizod dizod_polling standin_chat)
 
 # GoogleTest built with the same toolchain.
 set(gtest_force_shared_crt ON CACHE BOOL "" FORCE)
@@ -47,14 +75,16 @@ if(NOT EXISTS ${DIZOD_GTEST_SOURCE}/CMakeLists.txt)
 endif()
 add_subdirectory(${DIZOD_GTEST_SOURCE} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
 
-add_executable(dizod_win32_tests tests/win32/win32_panel_test.cpp)
+# The tests carry the program's manifest: the same DPI awareness and controls.
+add_executable(dizod_win32_tests tests/win32/win32_panel_test.cpp ${CMAKE_BINARY_DIR}/dizod.rc)
 target_link_libraries(dizod_win32_tests PRIVATE dizod_win32 gtest_main)
 
 add_executable(dizod_e2e_tests
-  tests/e2e/driver.cpp
+  tools/driver/driver.cpp
   tests/e2e/startup_e2e_test.cpp
   tests/e2e/idle_e2e_test.cpp
-  tests/e2e/exit_about_e2e_test.cpp)
+  tests/e2e/exit_about_e2e_test.cpp
+  ${CMAKE_BINARY_DIR}/dizod.rc)
 target_include_directories(dizod_e2e_tests PRIVATE ${CMAKE_SOURCE_DIR})
 target_link_libraries(dizod_e2e_tests PRIVATE gtest_main)
 target_compile_definitions(dizod_e2e_tests PRIVATE
@@ -64,6 +94,9 @@ add_dependencies(dizod_e2e_tests dizod standin_chat)
 # Wine runs one test program at a time: they share the display and the prefix.
 add_test(NAME win32_panel COMMAND dizod_win32_tests)
 add_test(NAME e2e COMMAND dizod_e2e_tests WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
-set_tests_properties(win32_panel e2e PROPERTIES RESOURCE_LOCK wine)
-set_tests_properties(win32_panel PROPERTIES TIMEOUT 120)
+add_test(NAME high_dpi COMMAND bash ${CMAKE_SOURCE_DIR}/tests/e2e/high_dpi.sh
+         WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
+set_tests_properties(win32_panel e2e high_dpi PROPERTIES RESOURCE_LOCK wine)
+set_tests_properties(win32_panel high_dpi PROPERTIES TIMEOUT 120)
 set_tests_properties(e2e PROPERTIES TIMEOUT 900)
+

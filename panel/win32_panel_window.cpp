@@ -20,7 +20,7 @@ COLORREF ToColorRef(std::uint32_t rgb) {
 // Windows 10 and later know each monitor's DPI; earlier ones only the system's.
 int WindowDpi(HWND hwnd) {
   using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
-  static const auto get_dpi = reinterpret_cast<GetDpiForWindowFn>(
+  const auto get_dpi = reinterpret_cast<GetDpiForWindowFn>(
       reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
   if (get_dpi != nullptr) {
     if (const UINT dpi = get_dpi(hwnd)) return static_cast<int>(dpi);
@@ -323,8 +323,10 @@ void PanelWindow::SetEnabled(Control control, bool enabled) {
   HWND window = ControlWindow(control);
   const bool had_focus = GetFocus() == window;
   EnableWindow(window, enabled ? TRUE : FALSE);
-  // A button that goes grey hands the keyboard focus on rather than drop it.
-  if (!enabled && had_focus) SetFocus(GetNextDlgTabItem(hwnd_, window, FALSE));
+  // A button that goes grey hands the keyboard focus to the reason box rather
+  // than drop it (or pass it on to Exit, where a second key press would end
+  // the program).
+  if (!enabled && had_focus) SetFocus(text1_);
 }
 
 void PanelWindow::KeepOnTop() {

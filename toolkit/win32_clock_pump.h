@@ -22,10 +22,11 @@ class Win32ClockPump : public ClockPump {
   // The top-level message loop; returns the exit code that came with WM_QUIT.
   int RunMessageLoop();
 
- private:
+ protected:
   double Monotonic() const;
   void Dispatch(MSG& message);
 
+ private:
   HWND dialog_ = nullptr;
   double ticks_per_second_;
 };

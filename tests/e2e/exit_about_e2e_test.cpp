@@ -3,8 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "panel/catalogue.h"
-#include "tests/e2e/driver.h"
+#include "tools/driver/driver.h"
 
 namespace dizod::e2e {
 namespace {
@@ -26,28 +28,25 @@ void StartIdle(Standin& chat, Panel& panel) {
   Sleep(1500);
 }
 
-TEST(ExitAndClose, ExitWhileIdlePostsTheSignOffOnceAndEnds) {
+// Ends the program twice over while the loop waits: one sign-off, then gone.
+void EndTwiceWhileIdle(const std::function<void(Panel&)>& end) {
   Standin chat;
   Panel panel;
   StartIdle(chat, panel);
-  panel.Click(Control::kCommand3);
-  Sleep(700);
-  panel.Click(Control::kCommand3);  // a second click during Exit's pauses
+  end(panel);
+  Sleep(600);
+  end(panel);  // again, during the sign-off's pauses
   EXPECT_TRUE(panel.process().WaitExit(6000));
   Sleep(300);
   EXPECT_EQ(Tail(chat.PostedBytes(), 6), kSignOff);
 }
 
+TEST(ExitAndClose, ExitWhileIdlePostsTheSignOffOnceAndEnds) {
+  EndTwiceWhileIdle([](Panel& panel) { panel.Click(Control::kCommand3); });
+}
+
 TEST(ExitAndClose, CloseWhileTheLoopWaitsPostsTheSignOffOnceAndEnds) {
-  Standin chat;
-  Panel panel;
-  StartIdle(chat, panel);
-  panel.Close();
-  Sleep(500);
-  panel.Close();
-  EXPECT_TRUE(panel.process().WaitExit(6000));
-  Sleep(300);
-  EXPECT_EQ(Tail(chat.PostedBytes(), 6), kSignOff);
+  EndTwiceWhileIdle([](Panel& panel) { panel.Close(); });
 }
 
 TEST(ExitAndClose, SessionEndingSignsOffBeforeTheProcessIsGone) {

@@ -6,7 +6,7 @@
 #include <cstdio>
 
 #include "panel/catalogue.h"
-#include "tests/e2e/driver.h"
+#include "tools/driver/driver.h"
 
 namespace dizod::e2e {
 namespace {

@@ -3,10 +3,12 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 #include "panel/catalogue.h"
 #include "panel/constants.h"
 #include "panel/layout.h"
-#include "tests/e2e/driver.h"
+#include "tools/driver/driver.h"
 
 namespace dizod::e2e {
 namespace {
@@ -104,6 +106,29 @@ TEST(Startup, PanelOpensInItsInitialStateAndPostsTheStartupLines) {
   HDC screen = GetDC(nullptr);
   EXPECT_EQ(GetPixel(screen, strip.x, strip.y), RGB(192, 192, 192));
   ReleaseDC(nullptr, screen);
+}
+
+// Runs where the display is set to another DPI (tests/e2e/high_dpi.sh): the
+// panel, laid out in twips, scales with it.
+TEST(HighDpi, PanelScalesWithTheDisplay) {
+  const char* dpi_text = std::getenv("DIZOD_DPI");
+  if (dpi_text == nullptr) GTEST_SKIP() << "runs with DIZOD_DPI set";
+  const int dpi = std::atoi(dpi_text);
+  Standin chat;
+  Panel panel;
+  ASSERT_TRUE(chat.WaitPosted(3, 8000));
+  RECT inner{};
+  GetClientRect(panel.Hwnd(), &inner);
+  EXPECT_NEAR(inner.right, TwipsToPixels(kInnerWidthTwips, dpi), 1);
+  EXPECT_NEAR(inner.bottom, TwipsToPixels(kInnerHeightTwips, dpi), 1);
+  ExpectAt(panel, Control::kText1, kText1Rect, dpi);
+  ExpectAt(panel, Control::kCommand1, kCommand1Rect, dpi);
+  ExpectAt(panel, Control::kCommand2, kCommand2Rect, dpi);
+  ExpectAt(panel, Control::kCommand3, kCommand3Rect, dpi);
+  ExpectAt(panel, Control::kText2, kText2Rect, dpi);
+  const RECT counter = InPanel(panel, panel.Control(Control::kText2));
+  EXPECT_GE(counter.left, inner.right);
+  EXPECT_GE(counter.top, inner.bottom);
 }
 
 struct Layout {

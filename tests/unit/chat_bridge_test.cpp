@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/unit/sim.h"
+#include "tools/sim/sim.h"
 
 namespace dizod {
 namespace {

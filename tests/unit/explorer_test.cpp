@@ -1,9 +1,9 @@
-#include "tests/unit/explorer.h"
+#include "tools/sim/explorer.h"
 
 #include <gtest/gtest.h>
 
 #include "panel/catalogue.h"
-#include "tests/unit/sim.h"
+#include "tools/sim/sim.h"
 #include "toolkit/chat_bridge.h"
 
 namespace dizod::sim {

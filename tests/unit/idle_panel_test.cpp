@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "panel/catalogue.h"
-#include "tests/unit/announcements.h"
-#include "tests/unit/sim.h"
+#include "tools/sim/announcements.h"
+#include "tools/sim/sim.h"
 
 namespace dizod {
 namespace {

@@ -1,4 +1,4 @@
-#include "tests/unit/sim.h"
+#include "tools/sim/sim.h"
 
 #include <algorithm>
 #include <cmath>

@@ -71,7 +71,8 @@ class Standin {
 
 class Panel {
  public:
-  Panel();
+  // Starts the program (by default the real one) and finds its panel.
+  explicit Panel(const std::wstring& exe = L"" DIZOD_EXE);
   HWND Hwnd() const { return hwnd_; }
   HWND Control(dizod::Control control) const;
   std::wstring Text(HWND window) const;

@@ -1,4 +1,4 @@
-#include "tests/e2e/driver.h"
+#include "tools/driver/driver.h"
 
 #include <cstdio>
 #include <fstream>
@@ -157,7 +157,7 @@ bool Standin::WaitPosted(size_t count, int timeout_ms) const {
   return WaitFor([&] { return Posted().size() >= count; }, timeout_ms);
 }
 
-Panel::Panel() : process_(L"" DIZOD_EXE, L"") {
+Panel::Panel(const std::wstring& exe) : process_(exe, L"") {
   WaitFor(
       [&] {
         for (HWND w = FindWindowW(kPanelClassName, nullptr); w != nullptr;

@@ -1,4 +1,4 @@
-#include "tests/unit/announcements.h"
+#include "tools/sim/announcements.h"
 
 #include <string_view>
 

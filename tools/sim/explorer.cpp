@@ -1,11 +1,11 @@
-#include "tests/unit/explorer.h"
+#include "tools/sim/explorer.h"
 
 #include <cmath>
 #include <cstdio>
 #include <unordered_set>
 
-#include "tests/unit/announcements.h"
-#include "tests/unit/sim.h"
+#include "tools/sim/announcements.h"
+#include "tools/sim/sim.h"
 
 namespace dizod::sim {
 

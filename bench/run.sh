@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# Runs the benchmarks: the program against its polling reference under Wine,
+# then the deeper exploration of interleavings. Prints the tables and keeps
+# them, with the date and the machine, in bench/RESULTS.md.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/setup.sh
+cmake --preset host >/dev/null
+cmake --build --preset host -j2 --target dizod_explore
+source scripts/wine-env.sh
+cmake --preset win32 >/dev/null
+cmake --build --preset win32 -j2 --target dizod_bench
+
+out=$(mktemp)
+{
+  echo "# Benchmark results"
+  echo
+  echo "Run on $(date -u '+%Y-%m-%d %H:%M UTC'), $(nproc) cores of $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ //'), $(free -g | awk '/Mem:/ {print $2}') GiB, $(wine --version) on Debian $(cat /etc/debian_version), under Xvfb."
+  echo
+  echo "## The program against the polling reference"
+  echo
+  (cd build/win32/bin && wine dizod_bench.exe | tr -d '\r')
+  echo
+  echo "## Interleavings explored"
+  echo
+  echo '```'
+  build/host/bin/dizod_explore --actions 4 --horizon 140
+  echo '```'
+} | tee "$out"
+mv "$out" bench/RESULTS.md
+echo "Kept in bench/RESULTS.md"
