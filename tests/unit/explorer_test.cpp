@@ -25,6 +25,15 @@ TEST(Explorer, EveryInterleavingOfTwoActionsKeepsThePromises) {
               static_cast<long long>(report.pruned));
 }
 
+// Schedules the explorer once found breaking the panel, kept as they were:
+// Exit or close ran inside a pause that ran out meanwhile, and the sequence
+// they interrupted went on posting after the sign-off.
+TEST(Explorer, SchedulesThatOnceFailed) {
+  for (const Schedule& schedule : {Schedule{{0, Action::kExit}}, Schedule{{1, Action::kClose}}}) {
+    EXPECT_TRUE(RunSchedule(schedule, Bounds{}).empty()) << Describe(schedule);
+  }
+}
+
 // The checks themselves catch what they are there for.
 TEST(Explorer, ChecksCatchFalseTranscripts) {
   Bounds bounds;
