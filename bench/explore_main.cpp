@@ -24,8 +24,8 @@ int main(int argc, char** argv) {
   const dizod::sim::Report report = dizod::sim::Explore(bounds);
   const double seconds =
       std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-  std::printf("bound: up to %d actions per run, %.0f virtual seconds per run\n",
-              bounds.max_actions, bounds.horizon_seconds);
+  std::printf("bound: up to %d actions per run, %.0f virtual seconds per run\n", bounds.max_actions,
+              bounds.horizon_seconds);
   std::printf("runs explored: %lld (%s)\n", static_cast<long long>(report.runs),
               report.complete ? "everything within the bound" : "stopped at --max-runs");
   std::printf("distinct states: %lld, moments pruned as seen: %lld\n",

@@ -15,11 +15,11 @@
 #include <string>
 #include <vector>
 
-#include "tools/driver/driver.h"
 #include "toolkit/chat_bridge.h"
 #include "toolkit/pause.h"
 #include "toolkit/win32_clock_pump.h"
 #include "toolkit/win32_window_ops.h"
+#include "tools/driver/driver.h"
 
 namespace {
 

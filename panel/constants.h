@@ -11,8 +11,7 @@ inline constexpr std::int32_t kLinePauseSeconds = 1;
 inline constexpr std::int32_t kCycleSeconds = 63;
 inline constexpr unsigned kTimerIntervalMs = 1000;
 
-inline constexpr std::string_view kTitle =
-    "                    K r á n o · D i z o d ";
+inline constexpr std::string_view kTitle = "                    K r á n o · D i z o d ";
 inline constexpr std::string_view kInitialReason = "Reason";
 inline constexpr std::string_view kInitialCount = "0";
 inline constexpr std::string_view kStartCaption = "· Start ·";

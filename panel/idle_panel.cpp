@@ -23,7 +23,9 @@ std::uint64_t ParseCount(std::string_view text) {
   return value;
 }
 
-IdlePanel::Sequence::Sequence(IdlePanel& panel) : panel_(panel) { ++panel_.sequence_depth_; }
+IdlePanel::Sequence::Sequence(IdlePanel& panel) : panel_(panel) {
+  ++panel_.sequence_depth_;
+}
 
 IdlePanel::Sequence::~Sequence() {
   if (--panel_.sequence_depth_ > 0) return;
@@ -103,11 +105,15 @@ bool IdlePanel::PostMinuteAnnouncement() {
   return true;
 }
 
-void IdlePanel::OnExitClick() { SignOff(false); }
+void IdlePanel::OnExitClick() {
+  SignOff(false);
+}
 
 // The window is already on its way out: take it off the screen at once rather
 // than leave it standing through the sign-off.
-void IdlePanel::OnClose() { SignOff(true); }
+void IdlePanel::OnClose() {
+  SignOff(true);
+}
 
 void IdlePanel::SignOff(bool hide_first) {
   if (ending_) return;  // the sign-off goes out once
@@ -130,10 +136,14 @@ void IdlePanel::OnAboutClick() {
 
 void IdlePanel::OnDeferred(DeferredEvent event) {
   switch (event) {
-    case DeferredEvent::kStart: return OnStartClick();
-    case DeferredEvent::kStop: return OnStopClick();
-    case DeferredEvent::kAbout: return OnAboutClick();
-    case DeferredEvent::kTick: return OnTimerTick();
+    case DeferredEvent::kStart:
+      return OnStartClick();
+    case DeferredEvent::kStop:
+      return OnStopClick();
+    case DeferredEvent::kAbout:
+      return OnAboutClick();
+    case DeferredEvent::kTick:
+      return OnTimerTick();
   }
 }
 
@@ -154,7 +164,9 @@ bool IdlePanel::PutOff(DeferredEvent event) {
   return true;
 }
 
-void IdlePanel::Post(std::string_view line) { PostChatLine(chat_, std::string(line)); }
+void IdlePanel::Post(std::string_view line) {
+  PostChatLine(chat_, std::string(line));
+}
 
 bool IdlePanel::Pause() {
   // An Exit nested in the pause may have ended the program just as the pause

@@ -61,19 +61,24 @@ bool RegisterPanelClass(HINSTANCE instance, WNDPROC procedure, HBRUSH background
   cls.hIcon = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(kIconResource), IMAGE_ICON,
                                             GetSystemMetrics(SM_CXICON),
                                             GetSystemMetrics(SM_CYICON), LR_SHARED));
-  cls.hIconSm = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(kIconResource),
-                                              IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
+  cls.hIconSm = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(kIconResource), IMAGE_ICON,
+                                              GetSystemMetrics(SM_CXSMICON),
                                               GetSystemMetrics(SM_CYSMICON), LR_SHARED));
   return RegisterClassExW(&cls) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
 }
 
 const TwipsRect& RectOf(Control control) {
   switch (control) {
-    case Control::kText1: return kText1Rect;
-    case Control::kText2: return kText2Rect;
-    case Control::kCommand1: return kCommand1Rect;
-    case Control::kCommand2: return kCommand2Rect;
-    default: return kCommand3Rect;
+    case Control::kText1:
+      return kText1Rect;
+    case Control::kText2:
+      return kText2Rect;
+    case Control::kCommand1:
+      return kCommand1Rect;
+    case Control::kCommand2:
+      return kCommand2Rect;
+    default:
+      return kCommand3Rect;
   }
 }
 
@@ -102,7 +107,8 @@ void PanelWindow::ShowAndLoad(int show_command) {
 
 LRESULT CALLBACK PanelWindow::WindowProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
   if (message == WM_NCCREATE) {
-    auto* self = static_cast<PanelWindow*>(reinterpret_cast<CREATESTRUCTW*>(lparam)->lpCreateParams);
+    auto* self =
+        static_cast<PanelWindow*>(reinterpret_cast<CREATESTRUCTW*>(lparam)->lpCreateParams);
     self->hwnd_ = hwnd;
     SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
   }
@@ -113,31 +119,55 @@ LRESULT CALLBACK PanelWindow::WindowProc(HWND hwnd, UINT message, WPARAM wparam,
 
 LRESULT PanelWindow::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
   switch (message) {
-    case WM_CREATE: OnCreate(); return 0;
-    case WM_COMMAND: OnCommand(LOWORD(wparam), HIWORD(wparam)); return 0;
-    case WM_TIMER: OnTimer(); return 0;
-    case WM_LBUTTONDOWN: OnLButtonDown(); return 0;
-    case WM_LBUTTONUP: OnLButtonUp(); return 0;
-    case WM_CTLCOLOREDIT: return OnCtlColorEdit(reinterpret_cast<HDC>(wparam));
-    case WM_DRAWITEM: OnDrawItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lparam)); return TRUE;
-    case WM_CLOSE: OnClose(); return 0;
-    case WM_QUERYENDSESSION: return TRUE;
-    case WM_ENDSESSION: OnEndSession(wparam != FALSE); return 0;
-    case WM_DESTROY: OnDestroy(); return 0;
+    case WM_CREATE:
+      OnCreate();
+      return 0;
+    case WM_COMMAND:
+      OnCommand(LOWORD(wparam), HIWORD(wparam));
+      return 0;
+    case WM_TIMER:
+      OnTimer();
+      return 0;
+    case WM_LBUTTONDOWN:
+      OnLButtonDown();
+      return 0;
+    case WM_LBUTTONUP:
+      OnLButtonUp();
+      return 0;
+    case WM_CTLCOLOREDIT:
+      return OnCtlColorEdit(reinterpret_cast<HDC>(wparam));
+    case WM_DRAWITEM:
+      OnDrawItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lparam));
+      return TRUE;
+    case WM_CLOSE:
+      OnClose();
+      return 0;
+    case WM_QUERYENDSESSION:
+      return TRUE;
+    case WM_ENDSESSION:
+      OnEndSession(wparam != FALSE);
+      return 0;
+    case WM_DESTROY:
+      OnDestroy();
+      return 0;
     case WM_DPICHANGED:
       OnDpiChanged(HIWORD(wparam), *reinterpret_cast<const RECT*>(lparam));
       return 0;
-    case kLoadMessage: OnLoad(); return 0;
-    case kDeferredMessage: OnDeferred(wparam); return 0;
-    default: return DefWindowProcW(hwnd_, message, wparam, lparam);
+    case kLoadMessage:
+      OnLoad();
+      return 0;
+    case kDeferredMessage:
+      OnDeferred(wparam);
+      return 0;
+    default:
+      return DefWindowProcW(hwnd_, message, wparam, lparam);
   }
 }
 
 HWND PanelWindow::CreateControl(const wchar_t* cls, Control control, DWORD style, DWORD ex_style) {
-  return CreateWindowExW(ex_style, cls, L"", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | style, 0, 0,
-                         0, 0, hwnd_,
-                         reinterpret_cast<HMENU>(static_cast<INT_PTR>(ControlId(control))),
-                         instance_, nullptr);
+  return CreateWindowExW(
+      ex_style, cls, L"", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | style, 0, 0, 0, 0, hwnd_,
+      reinterpret_cast<HMENU>(static_cast<INT_PTR>(ControlId(control))), instance_, nullptr);
 }
 
 void PanelWindow::OnCreate() {
@@ -167,8 +197,8 @@ void PanelWindow::ApplyDpi(int dpi) {
   dpi_ = dpi;
   reason_font_.Reset(CreateReasonFont(dpi));
   ui_font_.Reset(CreateUiFont(dpi));
-  for (Control control : {Control::kText1, Control::kCommand1, Control::kCommand2,
-                          Control::kText2, Control::kCommand3}) {
+  for (Control control : {Control::kText1, Control::kCommand1, Control::kCommand2, Control::kText2,
+                          Control::kCommand3}) {
     const PixelRect r = ToPixels(RectOf(control), dpi);
     HWND window = ControlWindow(control);
     MoveWindow(window, r.left, r.top, r.width, r.height, TRUE);
@@ -287,12 +317,18 @@ void PanelWindow::OnDeferred(WPARAM event) {
 
 HWND PanelWindow::ControlWindow(Control control) const {
   switch (control) {
-    case Control::kText1: return text1_;
-    case Control::kText2: return text2_;
-    case Control::kCommand1: return command1_;
-    case Control::kCommand2: return command2_;
-    case Control::kCommand3: return command3_;
-    case Control::kTimer1: return nullptr;
+    case Control::kText1:
+      return text1_;
+    case Control::kText2:
+      return text2_;
+    case Control::kCommand1:
+      return command1_;
+    case Control::kCommand2:
+      return command2_;
+    case Control::kCommand3:
+      return command3_;
+    case Control::kTimer1:
+      return nullptr;
   }
   return nullptr;
 }
@@ -333,7 +369,9 @@ void PanelWindow::KeepOnTop() {
   SetWindowPos(hwnd_, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
 }
 
-void PanelWindow::Hide() { ShowWindow(hwnd_, SW_HIDE); }
+void PanelWindow::Hide() {
+  ShowWindow(hwnd_, SW_HIDE);
+}
 
 void PanelWindow::PostDeferred(DeferredEvent event) {
   PostMessageW(hwnd_, kDeferredMessage, static_cast<WPARAM>(event), 0);

@@ -14,7 +14,9 @@ namespace dizod {
 inline constexpr wchar_t kPanelClassName[] = L"DizodIdlePanel";
 
 // The child-window identifier of each control of the panel.
-constexpr int ControlId(Control control) { return 100 + static_cast<int>(control); }
+constexpr int ControlId(Control control) {
+  return 100 + static_cast<int>(control);
+}
 
 class PanelWindow : public PanelControls {
  public:

@@ -19,8 +19,8 @@ double Win32ClockPump::Monotonic() const {
 ClockReading Win32ClockPump::ReadClock() {
   SYSTEMTIME local;
   GetLocalTime(&local);
-  const double time_of_day = local.wHour * 3600.0 + local.wMinute * 60.0 + local.wSecond +
-                             local.wMilliseconds / 1000.0;
+  const double time_of_day =
+      local.wHour * 3600.0 + local.wMinute * 60.0 + local.wSecond + local.wMilliseconds / 1000.0;
   return {time_of_day, Monotonic()};
 }
 
@@ -44,8 +44,8 @@ PumpResult Win32ClockPump::DispatchOne(double monotonic_deadline) {
     }
     const double remaining = monotonic_deadline - Monotonic();
     if (remaining <= 0) return PumpResult::kTimedOut;
-    const DWORD timeout = std::isinf(remaining) ? INFINITE
-                                                : static_cast<DWORD>(std::ceil(remaining * 1000));
+    const DWORD timeout =
+        std::isinf(remaining) ? INFINITE : static_cast<DWORD>(std::ceil(remaining * 1000));
     MsgWaitForMultipleObjectsEx(0, nullptr, timeout, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
   }
 }

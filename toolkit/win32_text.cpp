@@ -29,8 +29,12 @@ static std::string FromWide(UINT code_page, std::wstring_view text) {
   return narrow;
 }
 
-std::string WideToUtf8(std::wstring_view text) { return FromWide(CP_UTF8, text); }
+std::string WideToUtf8(std::wstring_view text) {
+  return FromWide(CP_UTF8, text);
+}
 
-std::string Utf8ToAnsi(std::string_view text) { return FromWide(CP_ACP, Utf8ToWide(text)); }
+std::string Utf8ToAnsi(std::string_view text) {
+  return FromWide(CP_ACP, Utf8ToWide(text));
+}
 
 }  // namespace dizod

@@ -13,8 +13,12 @@ namespace {
 
 constexpr UINT kSendFlags = SMTO_ABORTIFHUNG | SMTO_BLOCK;
 
-HWND ToHwnd(WindowHandle handle) { return reinterpret_cast<HWND>(handle); }
-WindowHandle ToHandle(HWND hwnd) { return reinterpret_cast<WindowHandle>(hwnd); }
+HWND ToHwnd(WindowHandle handle) {
+  return reinterpret_cast<HWND>(handle);
+}
+WindowHandle ToHandle(HWND hwnd) {
+  return reinterpret_cast<WindowHandle>(hwnd);
+}
 
 bool SendW(WindowHandle window, UINT message, WPARAM wparam, LPARAM lparam, DWORD_PTR* result) {
   return SendMessageTimeoutW(ToHwnd(window), message, wparam, lparam, kSendFlags, kSendTimeoutMs,

@@ -28,7 +28,8 @@ TEST(IdleMode, StopDuringStartThenAFullMinuteCycle) {
   Sleep(500);
   panel.Click(Control::kCommand2);
   ASSERT_TRUE(chat.WaitPosted(9, 10000));
-  std::vector<std::string> expected = AnsiLines({lines::kBanner, lines::kByLine, lines::kActivated});
+  std::vector<std::string> expected =
+      AnsiLines({lines::kBanner, lines::kByLine, lines::kActivated});
   const auto append = [&expected](const std::vector<std::string>& more) {
     expected.insert(expected.end(), more.begin(), more.end());
   };

@@ -160,15 +160,16 @@ TEST_P(ClientLayouts, LinesGoToTheFirstRoomsSecondRichTextBoxOnly) {
   EXPECT_TRUE(panel.Answers(2000));
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    E2e, ClientLayouts,
-    ::testing::Values(Layout{"one_room", {"room"}, 0}, Layout{"two_rooms", {"room", "room"}, 0},
-                      Layout{"decoy_first", {"no-static", "room"}, 1},
-                      Layout{"decoy_only", {"no-listbox"}, -1},
-                      Layout{"grandchildren", {"grand"}, -1},
-                      Layout{"three_rich_text", {"rich3"}, 0},
-                      Layout{"one_rich_text", {"rich1"}, -1}, Layout{"no_document", {"none"}, -1}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(E2e, ClientLayouts,
+                         ::testing::Values(Layout{"one_room", {"room"}, 0},
+                                           Layout{"two_rooms", {"room", "room"}, 0},
+                                           Layout{"decoy_first", {"no-static", "room"}, 1},
+                                           Layout{"decoy_only", {"no-listbox"}, -1},
+                                           Layout{"grandchildren", {"grand"}, -1},
+                                           Layout{"three_rich_text", {"rich3"}, 0},
+                                           Layout{"one_rich_text", {"rich1"}, -1},
+                                           Layout{"no_document", {"none"}, -1}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST(Startup, UsersDraftIsPutBackAfterEachLine) {
   Standin chat({"room"}, "half a sentence");
@@ -178,8 +179,8 @@ TEST(Startup, UsersDraftIsPutBackAfterEachLine) {
   EXPECT_EQ(chat.PostedBytes(), kStartupLines);
   HWND room = FindWindowExA(FindWindowExA(chat.Frame(), nullptr, "MDIClient", nullptr), nullptr,
                             "AOL Child", nullptr);
-  HWND input = FindWindowExA(room, FindWindowExA(room, nullptr, "RICHCNTL", nullptr), "RICHCNTL",
-                             nullptr);
+  HWND input =
+      FindWindowExA(room, FindWindowExA(room, nullptr, "RICHCNTL", nullptr), "RICHCNTL", nullptr);
   EXPECT_EQ(panel.Text(input), L"half a sentence");
 }
 

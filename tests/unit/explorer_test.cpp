@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "panel/catalogue.h"
-#include "tools/sim/sim.h"
 #include "toolkit/chat_bridge.h"
+#include "tools/sim/sim.h"
 
 namespace dizod::sim {
 namespace {
@@ -48,14 +48,15 @@ TEST(Explorer, ChecksCatchFalseTranscripts) {
   EXPECT_TRUE(checked([](Program&) {}).empty());
   EXPECT_FALSE(checked([](Program& p) { PostChatLine(p.chat, "stray"); }).empty());
   EXPECT_FALSE(checked([](Program& p) {
-    for (auto line : {lines::kBanner, lines::kIdleOff}) PostChatLine(p.chat, std::string(line));
-    PostChatLine(p.chat, lines::WasIdle("7"));
-  }).empty());
+                 for (auto line : {lines::kBanner, lines::kIdleOff})
+                   PostChatLine(p.chat, std::string(line));
+                 PostChatLine(p.chat, lines::WasIdle("7"));
+               }).empty());
   EXPECT_FALSE(checked([](Program& p) {
-    for (auto line : {lines::kBanner, lines::kByLine, lines::kDeactivated}) {
-      PostChatLine(p.chat, std::string(line));
-    }
-  }).empty());  // signed off, yet the program goes on
+                 for (auto line : {lines::kBanner, lines::kByLine, lines::kDeactivated}) {
+                   PostChatLine(p.chat, std::string(line));
+                 }
+               }).empty());  // signed off, yet the program goes on
 }
 
 }  // namespace

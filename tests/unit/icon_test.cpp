@@ -14,7 +14,7 @@ TEST(Icon, SevenUncompressedImagesOfTheFixedSizes) {
   ASSERT_GE(file.size(), 6u);
   EXPECT_EQ(file[2], 1);  // icon
   ASSERT_EQ(file[4], 7);
-  const std::uint32_t expected[][3] = {{32, 4, 744},   {32, 24, 3240}, {48, 24, 7336},
+  const std::uint32_t expected[][3] = {{32, 4, 744},    {32, 24, 3240}, {48, 24, 7336},
                                        {64, 24, 12840}, {72, 4, 3560},  {72, 8, 7112},
                                        {72, 24, 16456}};
   size_t end = 6 + 16 * 7;

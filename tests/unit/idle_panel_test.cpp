@@ -42,9 +42,9 @@ std::vector<std::string> Minute(const std::string& reason, const std::string& co
 TEST(StartUp, PostsTheStartupLinesOneSecondApartWithIdleOff) {
   Program p(36000.0);
   p.Start(100);
-  EXPECT_EQ(p.Lines(), (std::vector<std::string>{std::string(lines::kBanner),
-                                                 std::string(lines::kByLine),
-                                                 std::string(lines::kActivated)}));
+  EXPECT_EQ(p.Lines(),
+            (std::vector<std::string>{std::string(lines::kBanner), std::string(lines::kByLine),
+                                      std::string(lines::kActivated)}));
   EXPECT_EQ(Times(p), (std::vector<double>{0, 1, 2}));
   EXPECT_EQ(p.panel.KeepOnTopCalls(), 1);
   ExpectIdle(p, false);
@@ -81,8 +81,8 @@ TEST(IdleMode, FullTranscriptOfTwoIdlePeriods) {
                                      lines::Reason("lunch")});
   };
   const auto idle_off = [&](const std::string& count) {
-    expected.insert(expected.end(),
-                    {std::string(lines::kBanner), std::string(lines::kIdleOff), lines::WasIdle(count)});
+    expected.insert(expected.end(), {std::string(lines::kBanner), std::string(lines::kIdleOff),
+                                     lines::WasIdle(count)});
   };
   const auto minute = [&](const std::string& count) {
     const auto m = Minute("lunch", count);
@@ -96,8 +96,9 @@ TEST(IdleMode, FullTranscriptOfTwoIdlePeriods) {
   minute("1");
   idle_off("1");
   EXPECT_EQ(p.Lines(), expected);
-  EXPECT_EQ(Times(p), (std::vector<double>{0, 1, 2, 10, 11, 12, 75, 76, 77, 140, 141, 142, 150,
-                                          151, 152, 160, 161, 162, 225, 226, 227, 230, 231, 232}));
+  EXPECT_EQ(Times(p),
+            (std::vector<double>{0,   1,   2,   10,  11,  12,  75,  76,  77,  140, 141, 142,
+                                 150, 151, 152, 160, 161, 162, 225, 226, 227, 230, 231, 232}));
   ExpectIdle(p, false);
   EXPECT_EQ(p.panel.Text(Control::kText2), "0");
   EXPECT_FALSE(p.handlers.LoopRunning());
@@ -247,8 +248,8 @@ TEST(IdleModeMended, DoubleClickOnStopPostsOneIdleOff) {
 TEST(IdleModeMended, CounterThatIsNotANumberCountsFromZero) {
   EXPECT_EQ(ParseCount("41"), 41u);
   EXPECT_EQ(ParseCount(" 7 "), 7u);
-  for (const char* bad : {"", " ", "abc", "1.5", "-3", "+3", "12x", "99999999999999999999",
-                          "18446744073709551615"}) {
+  for (const char* bad :
+       {"", " ", "abc", "1.5", "-3", "+3", "12x", "99999999999999999999", "18446744073709551615"}) {
     EXPECT_EQ(ParseCount(bad), 0u) << bad;
   }
   Program p(36000.0);

@@ -36,8 +36,8 @@ TEST(Catalogue, LengthsOfEveryLine) {
   EXPECT_EQ(Chars(kTitle), 42u);
   EXPECT_EQ(kTitle.substr(0, 21), std::string(20, ' ') + "K");
   EXPECT_EQ(kTitle.back(), ' ');
-  for (auto line : {lines::kBanner, lines::kByLine, lines::kActivated, lines::kDeactivated,
-                    lines::kIdleOn}) {
+  for (auto line :
+       {lines::kBanner, lines::kByLine, lines::kActivated, lines::kDeactivated, lines::kIdleOn}) {
     EXPECT_EQ(Chars(line), 23u) << line;
   }
   EXPECT_EQ(Chars(lines::kWideBanner), 24u);

@@ -2,8 +2,9 @@
 // conversion at the chat client's edge, and the real pause's clock and pump.
 
 #include <gtest/gtest.h>
-#include <cstdlib>
 #include <windows.h>
+
+#include <cstdlib>
 
 #include "panel/constants.h"
 #include "panel/layout.h"
@@ -72,8 +73,7 @@ TEST(PanelWindow, InnerAreaIsExactAndTheCounterOutsideIt) {
 
 TEST(Win32Text, CatalogueBecomesSingleBytesAndStrangersBecomeQuestionMarks) {
   ASSERT_EQ(GetACP(), 1252u);
-  EXPECT_EQ(Utf8ToAnsi("º·-.· Kráno Dizod ·.-·º"),
-            "\xBA\xB7-.\xB7 Kr\xE1no Dizod \xB7.-\xB7\xBA");
+  EXPECT_EQ(Utf8ToAnsi("º·-.· Kráno Dizod ·.-·º"), "\xBA\xB7-.\xB7 Kr\xE1no Dizod \xB7.-\xB7\xBA");
   EXPECT_EQ(Utf8ToAnsi("Actívated é"), "Act\xEDvated \xE9");
   // No best fit: a macron a does not pass for a plain a.
   EXPECT_EQ(Utf8ToAnsi("Ωā€"), "??\x80");

@@ -77,7 +77,9 @@ Process::Process(const std::wstring& exe, const std::wstring& arguments) {
   }
 }
 
-Process::~Process() { Terminate(); }
+Process::~Process() {
+  Terminate();
+}
 
 bool Process::Running() const {
   return handle_ && WaitForSingleObject(handle_.Get(), 0) == WAIT_TIMEOUT;
@@ -183,7 +185,9 @@ std::wstring Panel::Text(HWND window) const {
   return std::wstring(buffer, copied < 512 ? copied : 511);
 }
 
-void Panel::Click(dizod::Control button) const { PostMessageW(Control(button), BM_CLICK, 0, 0); }
+void Panel::Click(dizod::Control button) const {
+  PostMessageW(Control(button), BM_CLICK, 0, 0);
+}
 
 void Panel::MouseClick(int x, int y) const {
   POINT point{x, y};

@@ -17,14 +17,26 @@ constexpr Rgb kMoonYellow{255, 224, 64};
 constexpr Rgb kRimWhite{255, 255, 255};
 
 // The sixteen colours every display knows.
-constexpr std::array<Rgb, 16> kVgaPalette = {{{0, 0, 0},       {128, 0, 0},   {0, 128, 0},
-                                              {128, 128, 0},   {0, 0, 128},   {128, 0, 128},
-                                              {0, 128, 128},   {192, 192, 192}, {128, 128, 128},
-                                              {255, 0, 0},     {0, 255, 0},   {255, 255, 0},
-                                              {0, 0, 255},     {255, 0, 255}, {0, 255, 255},
+constexpr std::array<Rgb, 16> kVgaPalette = {{{0, 0, 0},
+                                              {128, 0, 0},
+                                              {0, 128, 0},
+                                              {128, 128, 0},
+                                              {0, 0, 128},
+                                              {128, 0, 128},
+                                              {0, 128, 128},
+                                              {192, 192, 192},
+                                              {128, 128, 128},
+                                              {255, 0, 0},
+                                              {0, 255, 0},
+                                              {255, 255, 0},
+                                              {0, 0, 255},
+                                              {255, 0, 255},
+                                              {0, 255, 255},
                                               {255, 255, 255}}};
 
-std::uint32_t RowBytes(int width, int bits) { return ((width * bits + 31) / 32) * 4; }
+std::uint32_t RowBytes(int width, int bits) {
+  return ((width * bits + 31) / 32) * 4;
+}
 
 std::vector<Rgb> Palette(int bits) {
   std::vector<Rgb> palette(kVgaPalette.begin(), kVgaPalette.end());

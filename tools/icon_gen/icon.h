@@ -12,8 +12,8 @@ struct ImageFormat {
   int bits;  // 4, 8 or 24 bits per pixel
 };
 
-inline constexpr ImageFormat kImages[] = {{32, 4},  {32, 24}, {48, 24}, {64, 24},
-                                          {72, 4},  {72, 8},  {72, 24}};
+inline constexpr ImageFormat kImages[] = {{32, 4}, {32, 24}, {48, 24}, {64, 24},
+                                          {72, 4}, {72, 8},  {72, 24}};
 
 // Bytes of one image in the file: header, palette, colour rows, mask rows.
 std::uint32_t ImageBytes(const ImageFormat& format);

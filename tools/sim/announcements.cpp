@@ -20,7 +20,9 @@ bool Between(std::string_view line, std::string_view prefix, std::string_view su
 
 // Matches the announcement at `at`; returns the number of lines it took.
 size_t Match(const std::vector<std::string>& l, size_t at, Announcement* out) {
-  const auto has = [&](size_t i, std::string_view text) { return at + i < l.size() && l[at + i] == text; };
+  const auto has = [&](size_t i, std::string_view text) {
+    return at + i < l.size() && l[at + i] == text;
+  };
   std::string middle;
   if (has(0, lines::kBanner) && has(1, lines::kByLine) && has(2, lines::kActivated)) {
     *out = {Announcement::kStartup, ""};
@@ -77,8 +79,7 @@ std::optional<std::vector<Announcement>> SplitAnnouncements(const std::vector<st
     // Only a sign-off may cut an announcement short, and it ends the transcript.
     for (size_t cut = 1; cut <= 2 && at + cut < l.size(); ++cut) {
       if (l.size() - (at + cut) == 3 && BeginsAnnouncement(l, at, cut) &&
-          Match(l, at + cut, &next) == 3 &&
-          next.kind == Announcement::kSignOff) {
+          Match(l, at + cut, &next) == 3 && next.kind == Announcement::kSignOff) {
         next.first_line = at + cut;
         result.push_back(next);
         return result;

@@ -11,29 +11,41 @@ namespace dizod::sim {
 
 namespace {
 
-constexpr Action kAllActions[] = {Action::kStart, Action::kStop,  Action::kExit,  Action::kAbout,
+constexpr Action kAllActions[] = {Action::kStart, Action::kStop, Action::kExit,  Action::kAbout,
                                   Action::kClose, Action::kTick, Action::kReason};
-constexpr const char* kActionNames[] = {"Start", "Stop", "Exit", "About", "Close", "Tick", "Reason"};
+constexpr const char* kActionNames[] = {"Start", "Stop", "Exit",  "About",
+                                        "Close", "Tick", "Reason"};
 constexpr double kCycleSeconds = 63;
 
 bool Offered(Program& p, Action action) {
   switch (action) {
-    case Action::kStart: return p.panel.Enabled(Control::kCommand1);
-    case Action::kStop: return p.panel.Enabled(Control::kCommand2);
-    case Action::kTick: return p.panel.Enabled(Control::kTimer1);
-    default: return true;
+    case Action::kStart:
+      return p.panel.Enabled(Control::kCommand1);
+    case Action::kStop:
+      return p.panel.Enabled(Control::kCommand2);
+    case Action::kTick:
+      return p.panel.Enabled(Control::kTimer1);
+    default:
+      return true;
   }
 }
 
 void Perform(Program& p, Action action, int serial) {
   switch (action) {
-    case Action::kStart: return p.panel.Click(Control::kCommand1);
-    case Action::kStop: return p.panel.Click(Control::kCommand2);
-    case Action::kExit: return p.panel.Click(Control::kCommand3);
-    case Action::kAbout: return p.handlers.OnAboutClick();
-    case Action::kClose: return p.handlers.OnClose();
-    case Action::kTick: return p.handlers.OnTimerTick();
-    case Action::kReason: return p.panel.SetText(Control::kText1, "away " + std::to_string(serial));
+    case Action::kStart:
+      return p.panel.Click(Control::kCommand1);
+    case Action::kStop:
+      return p.panel.Click(Control::kCommand2);
+    case Action::kExit:
+      return p.panel.Click(Control::kCommand3);
+    case Action::kAbout:
+      return p.handlers.OnAboutClick();
+    case Action::kClose:
+      return p.handlers.OnClose();
+    case Action::kTick:
+      return p.handlers.OnTimerTick();
+    case Action::kReason:
+      return p.panel.SetText(Control::kText1, "away " + std::to_string(serial));
   }
 }
 
@@ -49,7 +61,8 @@ bool IsWholeNumber(const std::string& text) {
 void CheckAtRest(Program& p, std::vector<std::string>& violations) {
   const bool start = p.panel.Enabled(Control::kCommand1);
   const bool stop = p.panel.Enabled(Control::kCommand2);
-  if (start == stop) violations.push_back("Start and Stop both " + std::string(start ? "on" : "off"));
+  if (start == stop)
+    violations.push_back("Start and Stop both " + std::string(start ? "on" : "off"));
   if (p.panel.Enabled(Control::kTimer1) != stop) violations.push_back("Timer1 disagrees with Stop");
   if (!IsWholeNumber(p.panel.Text(Control::kText2))) violations.push_back("counter not a number");
   if (p.handlers.LoopRunning() || p.handlers.SequenceDepth() != 0) {
@@ -98,11 +111,13 @@ std::vector<std::string> TranscriptViolations(Program& p) {
         ++sign_offs;
         if (i + 1 != split->size()) violations.push_back("lines after the sign-off");
         break;
-      case Announcement::kStartup: break;
+      case Announcement::kStartup:
+        break;
     }
   }
   if (sign_offs > 1) violations.push_back("signed off more than once");
-  if (p.panel.Quit() != (sign_offs == 1)) violations.push_back("ended without sign-off or not ended");
+  if (p.panel.Quit() != (sign_offs == 1))
+    violations.push_back("ended without sign-off or not ended");
   return violations;
 }
 

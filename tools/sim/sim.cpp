@@ -109,11 +109,13 @@ bool ChatClient::SendChar(WindowHandle window, unsigned character) {
 Panel::Panel(double start_time_of_day) : tod_offset_(start_time_of_day) {
   texts_[Control::kText1] = std::string(kInitialReason);
   texts_[Control::kText2] = std::string(kInitialCount);
-  enabled_ = {{Control::kText1, true},    {Control::kText2, false},   {Control::kCommand1, true},
+  enabled_ = {{Control::kText1, true},     {Control::kText2, false},   {Control::kCommand1, true},
               {Control::kCommand2, false}, {Control::kCommand3, true}, {Control::kTimer1, false}};
 }
 
-void Panel::At(double at, std::function<void()> action) { scheduled_.emplace(at, std::move(action)); }
+void Panel::At(double at, std::function<void()> action) {
+  scheduled_.emplace(at, std::move(action));
+}
 
 void Panel::ClickAt(double at, Control button) {
   At(at, [this, button] { Click(button); });
@@ -130,10 +132,14 @@ void Panel::CloseAt(double at) {
 void Panel::Click(Control button) {
   if (!enabled_.at(button)) return;
   switch (button) {
-    case Control::kCommand1: return handlers_->OnStartClick();
-    case Control::kCommand2: return handlers_->OnStopClick();
-    case Control::kCommand3: return handlers_->OnExitClick();
-    default: return;
+    case Control::kCommand1:
+      return handlers_->OnStartClick();
+    case Control::kCommand2:
+      return handlers_->OnStopClick();
+    case Control::kCommand3:
+      return handlers_->OnExitClick();
+    default:
+      return;
   }
 }
 
@@ -143,11 +149,17 @@ void Panel::Run(double until) {
   }
 }
 
-std::string Panel::Text(Control control) { return texts_[control]; }
+std::string Panel::Text(Control control) {
+  return texts_[control];
+}
 
-void Panel::SetText(Control control, const std::string& text) { texts_[control] = text; }
+void Panel::SetText(Control control, const std::string& text) {
+  texts_[control] = text;
+}
 
-bool Panel::Enabled(Control control) { return enabled_.at(control); }
+bool Panel::Enabled(Control control) {
+  return enabled_.at(control);
+}
 
 void Panel::SetEnabled(Control control, bool enabled) {
   if (control == Control::kTimer1 && enabled != enabled_.at(control)) {

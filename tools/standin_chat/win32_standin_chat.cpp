@@ -75,7 +75,8 @@ LRESULT CALLBACK RichTextProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lpa
     // The room's list shows what was posted, as a chat view would.
     HWND list = FindWindowExA(GetParent(hwnd), nullptr, "_AOL_Listbox", nullptr);
     if (list != nullptr) {
-      const LRESULT at = SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(line.c_str()));
+      const LRESULT at =
+          SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(line.c_str()));
       SendMessageA(list, LB_SETTOPINDEX, at, 0);
     }
     CallWindowProcA(g_edit_proc, hwnd, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(""));
@@ -146,9 +147,9 @@ void AddRoomChildren(HWND parent, int doc, int rich_boxes, const std::string& sk
 
 void AddDocument(HWND area, int doc, const std::string& kind) {
   HWND document = CreateWindowExA(0, "AOL Child", kind.c_str(),
-                                   WS_CHILD | WS_VISIBLE | WS_BORDER | WS_CLIPCHILDREN, kPadding,
-                                   kPadding + doc * (kDocHeight + kPadding), 500, kDocHeight, area,
-                                   nullptr, GetModuleHandleA(nullptr), nullptr);
+                                  WS_CHILD | WS_VISIBLE | WS_BORDER | WS_CLIPCHILDREN, kPadding,
+                                  kPadding + doc * (kDocHeight + kPadding), 500, kDocHeight, area,
+                                  nullptr, GetModuleHandleA(nullptr), nullptr);
   if (kind == "grand") {
     HWND pane = Child(document, "StandinPane", 0, 0, 500, kDocHeight);
     AddRoomChildren(pane, doc, 2, "", false);
@@ -184,8 +185,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show_command) {
   RegisterPlain("StandinPane", DefWindowProcA, COLOR_BTNFACE);
 
   const int height = 80 + static_cast<int>(docs.size()) * (kDocHeight + kPadding);
-  HWND frame = CreateWindowExA(0, "AOL Frame25", "Stand-in chat client", WS_OVERLAPPEDWINDOW,
-                               40, 40, 530, height, nullptr, nullptr, instance, nullptr);
+  HWND frame = CreateWindowExA(0, "AOL Frame25", "Stand-in chat client", WS_OVERLAPPEDWINDOW, 40,
+                               40, 530, height, nullptr, nullptr, instance, nullptr);
   HWND area = CreateWindowExA(0, "MDIClient", "", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0,
                               520, height, frame, nullptr, instance, nullptr);
   for (size_t doc = 0; doc < docs.size(); ++doc) {
