@@ -6,7 +6,9 @@ export WINEARCH=win32
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
 
-if [ -z "${DISPLAY:-}" ]; then
+# A display named but not there (a stale DISPLAY) counts as none.
+display_socket="/tmp/.X11-unix/X$(echo "${DISPLAY:-}" | sed -n 's/^:\([0-9]*\).*/\1/p')"
+if [ -z "${DISPLAY:-}" ] || { [[ "$DISPLAY" == :* ]] && [ ! -e "$display_socket" ]; }; then
   for n in $(seq 90 120); do
     if [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ]; then
       Xvfb ":$n" -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
