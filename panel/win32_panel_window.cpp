@@ -195,16 +195,19 @@ void PanelWindow::OnCreate() {
 
 void PanelWindow::ApplyDpi(int dpi) {
   dpi_ = dpi;
-  reason_font_.Reset(CreateReasonFont(dpi));
-  ui_font_.Reset(CreateUiFont(dpi));
+  // The old fonts go only once no control uses them any more.
+  UniqueFont reason_font(CreateReasonFont(dpi));
+  UniqueFont ui_font(CreateUiFont(dpi));
   for (Control control : {Control::kText1, Control::kCommand1, Control::kCommand2, Control::kText2,
                           Control::kCommand3}) {
     const PixelRect r = ToPixels(RectOf(control), dpi);
     HWND window = ControlWindow(control);
     MoveWindow(window, r.left, r.top, r.width, r.height, TRUE);
-    const HFONT font = control == Control::kText1 ? reason_font_.Get() : ui_font_.Get();
+    const HFONT font = control == Control::kText1 ? reason_font.Get() : ui_font.Get();
     SendMessageW(window, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
   }
+  reason_font_ = std::move(reason_font);
+  ui_font_ = std::move(ui_font);
   SizeInnerArea();
 }
 

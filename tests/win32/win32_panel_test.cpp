@@ -71,6 +71,28 @@ TEST(PanelWindow, InnerAreaIsExactAndTheCounterOutsideIt) {
   Destroy(panel);
 }
 
+// Moved to a monitor of another DPI, the panel lays itself out anew.
+TEST(PanelWindow, FollowsAChangeOfDpi) {
+  PanelWindow panel(GetModuleHandleW(nullptr));
+  ASSERT_TRUE(panel.Create());
+  RECT suggested{100, 100, 500, 250};
+  SendMessageW(panel.Hwnd(), WM_DPICHANGED, MAKEWPARAM(144, 144),
+               reinterpret_cast<LPARAM>(&suggested));
+  RECT inner{};
+  GetClientRect(panel.Hwnd(), &inner);
+  EXPECT_EQ(inner.right, 314);
+  EXPECT_EQ(inner.bottom, 65);
+  LOGFONTW lf{};
+  const auto font =
+      reinterpret_cast<HFONT>(SendMessageW(panel.ControlWindow(Control::kText1), WM_GETFONT, 0, 0));
+  ASSERT_NE(GetObjectW(font, sizeof(lf), &lf), 0);
+  EXPECT_EQ(lf.lfHeight, -17);
+  RECT exit{};
+  GetWindowRect(panel.ControlWindow(Control::kCommand3), &exit);
+  EXPECT_EQ(exit.right - exit.left, TwipsToPixels(kCommand3Rect.width, 144));
+  Destroy(panel);
+}
+
 TEST(Win32Text, CatalogueBecomesSingleBytesAndStrangersBecomeQuestionMarks) {
   ASSERT_EQ(GetACP(), 1252u);
   EXPECT_EQ(Utf8ToAnsi("º·-.· Kráno Dizod ·.-·º"), "\xBA\xB7-.\xB7 Kr\xE1no Dizod \xB7.-\xB7\xBA");
