@@ -1,5 +1,7 @@
 #include "panel/win32_panel_window.h"
 
+#include <utility>
+
 #include "panel/constants.h"
 #include "panel/layout.h"
 #include "toolkit/win32_text.h"
@@ -87,6 +89,10 @@ const TwipsRect& RectOf(Control control) {
 PanelWindow::PanelWindow(HINSTANCE instance)
     : instance_(instance), background_brush_(CreateSolidBrush(ToColorRef(kBackgroundRgb))) {}
 
+PanelWindow::~PanelWindow() {
+  if (hwnd_ != nullptr) DestroyWindow(hwnd_);
+}
+
 bool PanelWindow::Create() {
   if (!RegisterPanelClass(instance_, WindowProc, background_brush_.Get())) return false;
   // Top right of the work area, out of the way of the chat client's middle.
@@ -150,6 +156,8 @@ LRESULT PanelWindow::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
     case WM_DESTROY:
       OnDestroy();
       return 0;
+    case WM_NCDESTROY:  // the last message: nothing is left to destroy
+      return DefWindowProcW(std::exchange(hwnd_, nullptr), message, wparam, lparam);
     case WM_DPICHANGED:
       OnDpiChanged(HIWORD(wparam), *reinterpret_cast<const RECT*>(lparam));
       return 0;

@@ -21,6 +21,7 @@ constexpr int ControlId(Control control) {
 class PanelWindow : public PanelControls {
  public:
   explicit PanelWindow(HINSTANCE instance);
+  ~PanelWindow();
   PanelWindow(const PanelWindow&) = delete;
   PanelWindow& operator=(const PanelWindow&) = delete;
 
