@@ -19,12 +19,12 @@ out=$(mktemp)
   echo
   echo "## The program against the polling reference"
   echo
-  (cd build/win32/bin && wine dizod_bench.exe | tr -d '\r')
+  (cd build/win32/bin && wine dizod_bench.exe | stdbuf -oL tr -d '\r')
   echo
   echo "## Interleavings explored"
   echo
   echo '```'
-  build/host/bin/dizod_explore --actions 4 --horizon 140
+  build/host/bin/dizod_explore --actions "${DIZOD_EXPLORE_ACTIONS:-5}" --horizon 140
   echo '```'
 } | tee "$out"
 mv "$out" bench/RESULTS.md

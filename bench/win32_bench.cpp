@@ -128,16 +128,17 @@ void SleepToFraction(dizod::Win32ClockPump& pump, double fraction) {
   Sleep(static_cast<DWORD>(wait * 1000));
 }
 
-// How late each pause ends against its exact end, the start mark plus N.
+// How late each pause ends against its exact end, the start mark plus N, read
+// on the same clock the pause reads (to the millisecond it offers).
 std::vector<double> Lateness(dizod::Win32ClockPump& pump, int seconds, int count) {
   std::vector<double> late_ms;
   for (int i = 0; i < count; ++i) {
     SleepToFraction(pump, (i + 0.5) / count);
-    const dizod::ClockReading start = pump.ReadClock();
+    const double mark = dizod::StartMark(pump.ReadClock().time_of_day);
     dizod::WaitSeconds(pump, seconds);
-    const double exact =
-        start.monotonic + dizod::StartMark(start.time_of_day) - start.time_of_day + seconds;
-    late_ms.push_back((pump.ReadClock().monotonic - exact) * 1000);
+    double late = pump.ReadClock().time_of_day - (mark + seconds);
+    if (late < -43200) late += 86400;  // the pause ended after midnight
+    late_ms.push_back(late * 1000);
   }
   return late_ms;
 }

@@ -66,7 +66,6 @@ TEST(StartUp, WithoutAChatRoomStillMakesBothPauses) {
 
 TEST(IdleMode, FullTranscriptOfTwoIdlePeriods) {
   Program p(36000.0);
-  p.panel.Text(Control::kText1);
   p.panel.SetText(Control::kText1, "lunch");
   p.panel.ClickAt(10, kStart);
   p.panel.ClickAt(150, kStop);
