@@ -1,5 +1,6 @@
 #include "panel/win32_panel_window.h"
 
+#include <string_view>
 #include <utility>
 
 #include "panel/constants.h"
@@ -69,20 +70,25 @@ bool RegisterPanelClass(HINSTANCE instance, WNDPROC procedure, HBRUSH background
   return RegisterClassExW(&cls) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
 }
 
-const TwipsRect& RectOf(Control control) {
-  switch (control) {
-    case Control::kText1:
-      return kText1Rect;
-    case Control::kText2:
-      return kText2Rect;
-    case Control::kCommand1:
-      return kCommand1Rect;
-    case Control::kCommand2:
-      return kCommand2Rect;
-    default:
-      return kCommand3Rect;
-  }
-}
+// The panel's window controls, in tab order, with their initial values.
+struct ControlSpec {
+  Control control;
+  const wchar_t* cls;
+  DWORD style;
+  DWORD ex_style;
+  const TwipsRect& rect;
+  std::string_view text;
+  bool enabled;
+};
+constexpr DWORD kEditStyle = WS_TABSTOP | ES_AUTOHSCROLL;
+constexpr DWORD kButtonStyle = WS_TABSTOP | BS_OWNERDRAW;
+const ControlSpec kControls[] = {
+    {Control::kText1, L"EDIT", kEditStyle, WS_EX_CLIENTEDGE, kText1Rect, kInitialReason, true},
+    {Control::kCommand1, L"BUTTON", kButtonStyle, 0, kCommand1Rect, kStartCaption, true},
+    {Control::kCommand2, L"BUTTON", kButtonStyle, 0, kCommand2Rect, kStopCaption, false},
+    {Control::kText2, L"EDIT", kEditStyle, WS_EX_CLIENTEDGE, kText2Rect, kInitialCount, false},
+    {Control::kCommand3, L"BUTTON", kButtonStyle, 0, kCommand3Rect, kExitCaption, true},
+};
 
 }  // namespace
 
@@ -172,32 +178,18 @@ LRESULT PanelWindow::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
   }
 }
 
-HWND PanelWindow::CreateControl(const wchar_t* cls, Control control, DWORD style, DWORD ex_style) {
-  return CreateWindowExW(
-      ex_style, cls, L"", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | style, 0, 0, 0, 0, hwnd_,
-      reinterpret_cast<HMENU>(static_cast<INT_PTR>(ControlId(control))), instance_, nullptr);
-}
-
 void PanelWindow::OnCreate() {
-  // Created in tab order: the reason box, Start, Stop, the counter, Exit.
-  text1_ = CreateControl(L"EDIT", Control::kText1, WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE);
-  command1_ = CreateControl(L"BUTTON", Control::kCommand1, WS_TABSTOP | BS_OWNERDRAW);
-  command2_ = CreateControl(L"BUTTON", Control::kCommand2, WS_TABSTOP | BS_OWNERDRAW);
-  text2_ = CreateControl(L"EDIT", Control::kText2, WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE);
-  command3_ = CreateControl(L"BUTTON", Control::kCommand3, WS_TABSTOP | BS_OWNERDRAW);
-  // Creation order is only a convention; the stacking order is what Tab follows.
+  // The stacking order of the controls is what Tab follows.
   HWND previous = HWND_TOP;
-  for (HWND control : {text1_, command1_, command2_, text2_, command3_}) {
-    SetWindowPos(control, previous, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-    previous = control;
+  for (const ControlSpec& spec : kControls) {
+    HWND window = CreateWindowExW(
+        spec.ex_style, spec.cls, Utf8ToWide(spec.text).c_str(),
+        WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | (spec.enabled ? 0 : WS_DISABLED) | spec.style, 0,
+        0, 0, 0, hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(ControlId(spec.control))),
+        instance_, nullptr);
+    SetWindowPos(window, previous, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    previous = window;
   }
-  SetText(Control::kText1, std::string(kInitialReason));
-  SetText(Control::kText2, std::string(kInitialCount));
-  SetText(Control::kCommand1, std::string(kStartCaption));
-  SetText(Control::kCommand2, std::string(kStopCaption));
-  SetText(Control::kCommand3, std::string(kExitCaption));
-  EnableWindow(command2_, FALSE);
-  EnableWindow(text2_, FALSE);
   ApplyDpi(WindowDpi(hwnd_));
 }
 
@@ -206,12 +198,11 @@ void PanelWindow::ApplyDpi(int dpi) {
   // The old fonts go only once no control uses them any more.
   UniqueFont reason_font(CreateReasonFont(dpi));
   UniqueFont ui_font(CreateUiFont(dpi));
-  for (Control control : {Control::kText1, Control::kCommand1, Control::kCommand2, Control::kText2,
-                          Control::kCommand3}) {
-    const PixelRect r = ToPixels(RectOf(control), dpi);
-    HWND window = ControlWindow(control);
+  for (const ControlSpec& spec : kControls) {
+    const PixelRect r = ToPixels(spec.rect, dpi);
+    HWND window = ControlWindow(spec.control);
     MoveWindow(window, r.left, r.top, r.width, r.height, TRUE);
-    const HFONT font = control == Control::kText1 ? reason_font.Get() : ui_font.Get();
+    const HFONT font = spec.control == Control::kText1 ? reason_font.Get() : ui_font.Get();
     SendMessageW(window, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
   }
   reason_font_ = std::move(reason_font);
@@ -327,21 +318,7 @@ void PanelWindow::OnDeferred(WPARAM event) {
 }
 
 HWND PanelWindow::ControlWindow(Control control) const {
-  switch (control) {
-    case Control::kText1:
-      return text1_;
-    case Control::kText2:
-      return text2_;
-    case Control::kCommand1:
-      return command1_;
-    case Control::kCommand2:
-      return command2_;
-    case Control::kCommand3:
-      return command3_;
-    case Control::kTimer1:
-      return nullptr;
-  }
-  return nullptr;
+  return GetDlgItem(hwnd_, ControlId(control));
 }
 
 std::string PanelWindow::Text(Control control) {
@@ -373,7 +350,7 @@ void PanelWindow::SetEnabled(Control control, bool enabled) {
   // A button that goes grey hands the keyboard focus to the reason box rather
   // than drop it (or pass it on to Exit, where a second key press would end
   // the program).
-  if (!enabled && had_focus) SetFocus(text1_);
+  if (!enabled && had_focus) SetFocus(ControlWindow(Control::kText1));
 }
 
 void PanelWindow::KeepOnTop() {

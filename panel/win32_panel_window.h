@@ -60,14 +60,11 @@ class PanelWindow : public PanelControls {
   void OnLoad();
   void OnDeferred(WPARAM event);
 
-  HWND CreateControl(const wchar_t* cls, Control control, DWORD style, DWORD ex_style = 0);
   void ApplyDpi(int dpi);
   void SizeInnerArea();
 
   HINSTANCE instance_;
   HWND hwnd_ = nullptr;
-  HWND text1_ = nullptr, text2_ = nullptr;
-  HWND command1_ = nullptr, command2_ = nullptr, command3_ = nullptr;
   IdlePanel* handlers_ = nullptr;
   bool timer_on_ = false;
   bool background_pressed_ = false;
