@@ -86,7 +86,7 @@ add_executable(dizod_e2e_tests
   tests/e2e/exit_about_e2e_test.cpp
   ${CMAKE_BINARY_DIR}/dizod.rc)
 target_include_directories(dizod_e2e_tests PRIVATE ${CMAKE_SOURCE_DIR})
-target_link_libraries(dizod_e2e_tests PRIVATE gtest_main)
+target_link_libraries(dizod_e2e_tests PRIVATE dizod_win32 gtest_main)
 target_compile_definitions(dizod_e2e_tests PRIVATE
   DIZOD_EXE="$<TARGET_FILE_NAME:dizod>" STANDIN_EXE="$<TARGET_FILE_NAME:standin_chat>")
 add_dependencies(dizod_e2e_tests dizod standin_chat)

@@ -8,6 +8,7 @@
 #include "panel/catalogue.h"
 #include "panel/constants.h"
 #include "panel/layout.h"
+#include "toolkit/win32_text.h"
 #include "tools/driver/driver.h"
 
 namespace dizod::e2e {
@@ -15,13 +16,6 @@ namespace {
 
 const std::vector<std::string> kStartupLines =
     AnsiLines({lines::kBanner, lines::kByLine, lines::kActivated});
-
-std::wstring Wide(std::string_view utf8) {
-  std::wstring wide(utf8.size(), L'\0');
-  wide.resize(MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()),
-                                  wide.data(), static_cast<int>(wide.size())));
-  return wide;
-}
 
 RECT InPanel(const Panel& panel, HWND control) {
   RECT r{};
@@ -60,7 +54,7 @@ TEST(Startup, PanelOpensInItsInitialStateAndPostsTheStartupLines) {
   }
 
   HWND hwnd = panel.Hwnd();
-  EXPECT_EQ(panel.Text(hwnd), Wide(kTitle));
+  EXPECT_EQ(panel.Text(hwnd), Utf8ToWide(kTitle));
   const LONG style = GetWindowLongW(hwnd, GWL_STYLE);
   const LONG ex_style = GetWindowLongW(hwnd, GWL_EXSTYLE);
   EXPECT_TRUE(style & WS_CAPTION);
@@ -83,9 +77,9 @@ TEST(Startup, PanelOpensInItsInitialStateAndPostsTheStartupLines) {
 
   EXPECT_EQ(panel.Text(panel.Control(Control::kText1)), L"Reason");
   EXPECT_EQ(panel.Text(panel.Control(Control::kText2)), L"0");
-  EXPECT_EQ(panel.Text(panel.Control(Control::kCommand1)), Wide(kStartCaption));
-  EXPECT_EQ(panel.Text(panel.Control(Control::kCommand2)), Wide(kStopCaption));
-  EXPECT_EQ(panel.Text(panel.Control(Control::kCommand3)), Wide(kExitCaption));
+  EXPECT_EQ(panel.Text(panel.Control(Control::kCommand1)), Utf8ToWide(kStartCaption));
+  EXPECT_EQ(panel.Text(panel.Control(Control::kCommand2)), Utf8ToWide(kStopCaption));
+  EXPECT_EQ(panel.Text(panel.Control(Control::kCommand3)), Utf8ToWide(kExitCaption));
   EXPECT_TRUE(IsWindowEnabled(panel.Control(Control::kText1)));
   EXPECT_TRUE(IsWindowEnabled(panel.Control(Control::kCommand1)));
   EXPECT_FALSE(IsWindowEnabled(panel.Control(Control::kCommand2)));
