@@ -9,9 +9,9 @@
 namespace dizod::sim {
 namespace {
 
-// Every order of up to two user actions (or stray ticks) over a Start, a full
+// Every order of up to three user actions (or stray ticks) over a Start, a full
 // minute cycle and more: the chat stays truthful and the panel consistent.
-TEST(Explorer, EveryInterleavingOfTwoActionsKeepsThePromises) {
+TEST(Explorer, EveryInterleavingOfThreeActionsKeepsThePromises) {
   Bounds bounds;
   bounds.max_actions = 3;
   bounds.horizon_seconds = 140;
