@@ -2,7 +2,7 @@
 
 #include <commctrl.h>
 
-#include "panel/idle_panel.h"
+#include "panel/panel_handlers.h"
 #include "panel/win32_panel_window.h"
 #include "toolkit/win32_window_ops.h"
 
@@ -14,7 +14,7 @@ int RunPanel(HINSTANCE instance, int show_command, Win32ClockPump& pump) {
 
   Win32WindowOps chat;
   PanelWindow window(instance);
-  IdlePanel handlers(window, pump, chat);
+  PanelHandlers handlers(window, pump, chat);
   window.SetHandlers(&handlers);
   if (!window.Create()) return 1;
   pump.SetDialogWindow(window.Hwnd());

@@ -9,7 +9,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "tools/sim/explorer.h"
+#include "tests/support/sim/explorer.h"
 
 int main(int argc, char** argv) {
   dizod::sim::Bounds bounds;

@@ -5,10 +5,10 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
-cmake --preset host >/dev/null
+cmake --preset host -DDIZOD_BENCH=ON >/dev/null
 cmake --build --preset host -j2 --target dizod_explore
 source scripts/wine-env.sh
-cmake --preset win32 >/dev/null
+cmake --preset win32 -DDIZOD_BENCH=ON >/dev/null
 cmake --build --preset win32 -j2 --target dizod_bench
 
 out=$(mktemp)

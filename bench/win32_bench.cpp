@@ -19,7 +19,7 @@
 #include "toolkit/pause.h"
 #include "toolkit/win32_clock_pump.h"
 #include "toolkit/win32_window_ops.h"
-#include "tools/driver/driver.h"
+#include "tests/support/driver/driver.h"
 
 namespace {
 

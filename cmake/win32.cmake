@@ -18,12 +18,26 @@ add_library(dizod_win32 STATIC
   app/win32_run.cpp)
 target_link_libraries(dizod_win32 PUBLIC dizod_core comctl32)
 
-# The icon is drawn at build time by our own generator.
-add_executable(make_icon tools/icon_gen/make_icon.cpp tools/icon_gen/icon.cpp)
-target_include_directories(make_icon PRIVATE ${CMAKE_SOURCE_DIR})
+# The icon is drawn at build time by our own generator, a build tool: when
+# cross-compiling it is built for the build machine, not for Windows.
 set(DIZOD_ICON ${CMAKE_BINARY_DIR}/dizod.ico)
-add_custom_command(OUTPUT ${DIZOD_ICON} COMMAND make_icon ${DIZOD_ICON} DEPENDS make_icon
-                   COMMENT "Drawing the icon")
+set(DIZOD_ICON_SOURCES ${CMAKE_SOURCE_DIR}/tools/icon_gen/make_icon.cpp
+                       ${CMAKE_SOURCE_DIR}/tools/icon_gen/icon.cpp)
+if(CMAKE_CROSSCOMPILING)
+  find_program(DIZOD_BUILD_CXX NAMES c++ g++ clang++ REQUIRED)
+  set(DIZOD_MAKE_ICON ${CMAKE_BINARY_DIR}/make_icon_build)
+  add_custom_command(OUTPUT ${DIZOD_MAKE_ICON}
+                     COMMAND ${DIZOD_BUILD_CXX} -std=c++20 -O2 -I${CMAKE_SOURCE_DIR}
+                             ${DIZOD_ICON_SOURCES} -o ${DIZOD_MAKE_ICON}
+                     DEPENDS ${DIZOD_ICON_SOURCES} ${CMAKE_SOURCE_DIR}/tools/icon_gen/icon.h
+                     COMMENT "Building the icon generator for the build machine")
+else()
+  add_executable(make_icon ${DIZOD_ICON_SOURCES})
+  target_include_directories(make_icon PRIVATE ${CMAKE_SOURCE_DIR})
+  set(DIZOD_MAKE_ICON make_icon)
+endif()
+add_custom_command(OUTPUT ${DIZOD_ICON} COMMAND ${DIZOD_MAKE_ICON} ${DIZOD_ICON}
+                   DEPENDS ${DIZOD_MAKE_ICON} COMMENT "Drawing the icon")
 configure_file(app/dizod.rc.in ${CMAKE_BINARY_DIR}/dizod.rc @ONLY)
 set_source_files_properties(${CMAKE_BINARY_DIR}/dizod.rc PROPERTIES
   OBJECT_DEPENDS "${DIZOD_ICON};${CMAKE_SOURCE_DIR}/app/dizod.manifest")
@@ -38,7 +52,7 @@ if(MSVC)
   target_link_options(dizod PRIVATE /MANIFEST:NO)
 endif()
 
-add_executable(standin_chat WIN32 tools/standin_chat/win32_standin_chat.cpp)
+add_executable(standin_chat WIN32 tests/support/standin_chat/win32_standin_chat.cpp)
 
 # The release: dizod-<version>-win32.zip with the program and its readme.
 set(DIZOD_ZIP ${CMAKE_BINARY_DIR}/dizod-${PROJECT_VERSION}-win32.zip)
@@ -55,14 +69,16 @@ add_custom_target(release
   COMMENT "Packing ${DIZOD_ZIP}"
   VERBATIM)
 
-# Benchmarks (bench/run.sh): the polling reference and the measuring driver.
-add_executable(dizod_polling WIN32 bench/win32_polling_main.cpp ${CMAKE_BINARY_DIR}/dizod.rc)
-target_link_libraries(dizod_polling PRIVATE dizod_win32)
-add_executable(dizod_bench bench/win32_bench.cpp tools/driver/driver.cpp)
-target_link_libraries(dizod_bench PRIVATE dizod_win32)
-target_compile_definitions(dizod_bench PRIVATE
-  DIZOD_EXE="$<TARGET_FILE_NAME:dizod>" STANDIN_EXE="$<TARGET_FILE_NAME:standin_chat>")
-add_dependencies(dizod_bench dizod dizod_polling standin_chat)
+if(DIZOD_BENCH)
+  # Benchmarks (bench/run.sh): the polling reference and the measuring driver.
+  add_executable(dizod_polling WIN32 bench/win32_polling_main.cpp ${CMAKE_BINARY_DIR}/dizod.rc)
+  target_link_libraries(dizod_polling PRIVATE dizod_win32)
+  add_executable(dizod_bench bench/win32_bench.cpp tests/support/driver/driver.cpp)
+  target_link_libraries(dizod_bench PRIVATE dizod_win32)
+  target_compile_definitions(dizod_bench PRIVATE
+    DIZOD_EXE="$<TARGET_FILE_NAME:dizod>" STANDIN_EXE="$<TARGET_FILE_NAME:standin_chat>")
+  add_dependencies(dizod_bench dizod dizod_polling standin_chat)
+endif()
 
 # GoogleTest built with the same toolchain.
 set(gtest_force_shared_crt ON CACHE BOOL "" FORCE)
@@ -80,7 +96,7 @@ add_executable(dizod_win32_tests tests/win32/win32_panel_test.cpp ${CMAKE_BINARY
 target_link_libraries(dizod_win32_tests PRIVATE dizod_win32 gtest_main)
 
 add_executable(dizod_e2e_tests
-  tools/driver/driver.cpp
+  tests/support/driver/driver.cpp
   tests/e2e/startup_e2e_test.cpp
   tests/e2e/idle_e2e_test.cpp
   tests/e2e/exit_about_e2e_test.cpp
@@ -95,6 +111,7 @@ add_dependencies(dizod_e2e_tests dizod standin_chat)
 add_test(NAME win32_panel COMMAND dizod_win32_tests)
 add_test(NAME e2e COMMAND dizod_e2e_tests WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
 add_test(NAME high_dpi COMMAND bash ${CMAKE_SOURCE_DIR}/tests/e2e/high_dpi.sh
+         ${CMAKE_CROSSCOMPILING_EMULATOR}
          WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
 set_tests_properties(win32_panel e2e high_dpi PROPERTIES RESOURCE_LOCK wine)
 set_tests_properties(win32_panel high_dpi PROPERTIES TIMEOUT 120)

@@ -1,7 +1,7 @@
 #pragma once
 // Converts the panel's twips into pixels at a given number of dots per inch.
 
-#include "panel/constants.h"
+#include "panel/design.h"
 
 namespace dizod {
 

@@ -3,7 +3,8 @@
 #include <string_view>
 #include <utility>
 
-#include "panel/constants.h"
+#include "app/resource.h"
+#include "panel/design.h"
 #include "panel/layout.h"
 #include "toolkit/win32_text.h"
 
@@ -14,10 +15,22 @@ namespace {
 constexpr UINT kLoadMessage = WM_APP + 1;
 constexpr UINT kDeferredMessage = WM_APP + 2;
 constexpr UINT_PTR kTimerId = 1;
-constexpr int kIconResource = 1;
 
 COLORREF ToColorRef(std::uint32_t rgb) {
   return RGB((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF);
+}
+
+// The DPI the system metrics are given in.
+int SystemDpi() {
+  const ScreenDc screen;
+  return GetDeviceCaps(screen.Get(), LOGPIXELSY);
+}
+
+// The panel's background; registered with the class, so it lives as long as
+// the class does: to the end of the process.
+HBRUSH ClassBackground() {
+  static const UniqueBrush brush(CreateSolidBrush(ToColorRef(kBackgroundRgb)));
+  return brush.Get();
 }
 
 // Windows 10 and later know each monitor's DPI; earlier ones only the system's.
@@ -28,10 +41,7 @@ int WindowDpi(HWND hwnd) {
   if (get_dpi != nullptr) {
     if (const UINT dpi = get_dpi(hwnd)) return static_cast<int>(dpi);
   }
-  HDC screen = GetDC(nullptr);
-  const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
-  ReleaseDC(nullptr, screen);
-  return dpi;
+  return SystemDpi();
 }
 
 HFONT CreateReasonFont(int dpi) {
@@ -46,25 +56,22 @@ HFONT CreateUiFont(int dpi) {
   NONCLIENTMETRICSW metrics{};
   metrics.cbSize = sizeof(metrics);
   SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0);
-  HDC screen = GetDC(nullptr);
-  const int system_dpi = GetDeviceCaps(screen, LOGPIXELSY);
-  ReleaseDC(nullptr, screen);
-  metrics.lfMessageFont.lfHeight = MulDiv(metrics.lfMessageFont.lfHeight, dpi, system_dpi);
+  metrics.lfMessageFont.lfHeight = MulDiv(metrics.lfMessageFont.lfHeight, dpi, SystemDpi());
   return CreateFontIndirectW(&metrics.lfMessageFont);
 }
 
-bool RegisterPanelClass(HINSTANCE instance, WNDPROC procedure, HBRUSH background) {
+bool RegisterPanelClass(HINSTANCE instance, WNDPROC procedure) {
   WNDCLASSEXW cls{};
   cls.cbSize = sizeof(cls);
   cls.lpfnWndProc = procedure;
   cls.hInstance = instance;
   cls.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
-  cls.hbrBackground = background;
+  cls.hbrBackground = ClassBackground();
   cls.lpszClassName = kPanelClassName;
-  cls.hIcon = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(kIconResource), IMAGE_ICON,
+  cls.hIcon = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_DIZOD), IMAGE_ICON,
                                             GetSystemMetrics(SM_CXICON),
                                             GetSystemMetrics(SM_CYICON), LR_SHARED));
-  cls.hIconSm = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(kIconResource), IMAGE_ICON,
+  cls.hIconSm = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_DIZOD), IMAGE_ICON,
                                               GetSystemMetrics(SM_CXSMICON),
                                               GetSystemMetrics(SM_CYSMICON), LR_SHARED));
   return RegisterClassExW(&cls) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
@@ -93,14 +100,14 @@ const ControlSpec kControls[] = {
 }  // namespace
 
 PanelWindow::PanelWindow(HINSTANCE instance)
-    : instance_(instance), background_brush_(CreateSolidBrush(ToColorRef(kBackgroundRgb))) {}
+    : instance_(instance) {}
 
 PanelWindow::~PanelWindow() {
   if (hwnd_ != nullptr) DestroyWindow(hwnd_);
 }
 
 bool PanelWindow::Create() {
-  if (!RegisterPanelClass(instance_, WindowProc, background_brush_.Get())) return false;
+  if (!RegisterPanelClass(instance_, WindowProc)) return false;
   // Top right of the work area, out of the way of the chat client's middle.
   RECT work{};
   SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
@@ -117,7 +124,8 @@ void PanelWindow::ShowAndLoad(int show_command) {
   PostMessageW(hwnd_, kLoadMessage, 0, 0);
 }
 
-LRESULT CALLBACK PanelWindow::WindowProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
+LRESULT CALLBACK PanelWindow::WindowProc(HWND hwnd, UINT message, WPARAM wparam,
+                                         LPARAM lparam) noexcept {
   if (message == WM_NCCREATE) {
     auto* self =
         static_cast<PanelWindow*>(reinterpret_cast<CREATESTRUCTW*>(lparam)->lpCreateParams);
@@ -154,8 +162,6 @@ LRESULT PanelWindow::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
     case WM_CLOSE:
       OnClose();
       return 0;
-    case WM_QUERYENDSESSION:
-      return TRUE;
     case WM_ENDSESSION:
       OnEndSession(wparam != FALSE);
       return 0;

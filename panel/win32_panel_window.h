@@ -5,7 +5,7 @@
 
 #include <windows.h>
 
-#include "panel/idle_panel.h"
+#include "panel/panel_handlers.h"
 #include "panel/panel_controls.h"
 #include "toolkit/win32_handle.h"
 
@@ -27,7 +27,7 @@ class PanelWindow : public PanelControls {
 
   // Creates the window and its controls with their initial values, hidden.
   bool Create();
-  void SetHandlers(IdlePanel* handlers) { handlers_ = handlers; }
+  void SetHandlers(PanelHandlers* handlers) { handlers_ = handlers; }
   // Shows the panel and queues its load event.
   void ShowAndLoad(int show_command);
   HWND Hwnd() const { return hwnd_; }
@@ -43,7 +43,8 @@ class PanelWindow : public PanelControls {
   void EndProgram() override;
 
  private:
-  static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
+  static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wparam,
+                                     LPARAM lparam) noexcept;
   LRESULT HandleMessage(UINT message, WPARAM wparam, LPARAM lparam);
 
   void OnCreate();
@@ -65,13 +66,12 @@ class PanelWindow : public PanelControls {
 
   HINSTANCE instance_;
   HWND hwnd_ = nullptr;
-  IdlePanel* handlers_ = nullptr;
+  PanelHandlers* handlers_ = nullptr;
   bool timer_on_ = false;
   bool background_pressed_ = false;
   int dpi_ = 96;
   UniqueFont reason_font_;
   UniqueFont ui_font_;
-  UniqueBrush background_brush_;
 };
 
 }  // namespace dizod

@@ -1,23 +1,31 @@
 #!/usr/bin/env bash
 # Installs what the build and the tests need on Debian 12, when it is missing.
+#   scripts/setup.sh [--demo]   (--demo: also what the headless demo needs)
 set -euo pipefail
+
+SUDO=""
+[ "$(id -u)" -eq 0 ] || SUDO=sudo
 
 need=()
 command -v cmake >/dev/null || need+=(cmake)
 command -v g++ >/dev/null || need+=(g++)
 command -v i686-w64-mingw32-g++-posix >/dev/null || need+=(g++-mingw-w64-i686)
+command -v x86_64-w64-mingw32-g++-posix >/dev/null || need+=(g++-mingw-w64-x86-64)
 command -v Xvfb >/dev/null || need+=(xvfb)
 [ -f /usr/src/googletest/CMakeLists.txt ] || need+=(googletest)
 [ -f /usr/include/gtest/gtest.h ] || need+=(libgtest-dev)
-# 32-bit Wine runs the 32-bit program.
+# 32-bit Wine runs the 32-bit program; 64-bit Wine runs the tests on machines
+# that cannot execute 32-bit code.
 if ! dpkg -s wine32:i386 >/dev/null 2>&1 || ! command -v wine >/dev/null; then
-  dpkg --add-architecture i386
+  $SUDO dpkg --add-architecture i386
   need+=(wine wine32:i386)
+fi
+[ -x /usr/lib/wine/wine64 ] || need+=(wine64)
+if [ "${1:-}" = "--demo" ]; then
+  command -v import >/dev/null || need+=(imagemagick)
 fi
 
 if [ ${#need[@]} -gt 0 ]; then
-  SUDO=""
-  [ "$(id -u)" -eq 0 ] || SUDO=sudo
   echo "Installing: ${need[*]}"
   $SUDO apt-get update -q
   DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -q --no-install-recommends "${need[@]}"

@@ -1,8 +1,15 @@
 # Sourced: a virtual display when there is none, and a private Wine prefix
-# under build/, set up once.
+# under build/, set up once. Sets DIZOD_WIN_PRESET to the build whose tests
+# this machine can run: win32, or win64 where 32-bit code cannot execute
+# (some virtual machines lack the kernel's 32-bit support).
 repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-export WINEPREFIX="$repo/build/wine"
-export WINEARCH=win32
+if /usr/lib/wine/wineserver32 --version >/dev/null 2>&1; then
+  export DIZOD_WIN_PRESET=win32 DIZOD_WINE=wine WINEARCH=win32
+  export WINEPREFIX="$repo/build/wine"
+else
+  export DIZOD_WIN_PRESET=win64 DIZOD_WINE=/usr/lib/wine/wine64 WINEARCH=win64
+  export WINEPREFIX="$repo/build/wine64"
+fi
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
 
@@ -23,9 +30,9 @@ fi
 
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
   mkdir -p "$WINEPREFIX"
-  wineboot --init >/dev/null 2>&1
+  "$DIZOD_WINE" wineboot --init >/dev/null 2>&1
   # No window manager here: without this Wine waits about two seconds every
   # time a window is hidden or destroyed.
-  wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+  "$DIZOD_WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
   wineserver -w
 fi

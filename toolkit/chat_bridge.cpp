@@ -1,6 +1,6 @@
 #include "toolkit/chat_bridge.h"
 
-#include "toolkit/constants.h"
+#include "toolkit/client_windows.h"
 
 namespace dizod {
 

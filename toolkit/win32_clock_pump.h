@@ -21,12 +21,12 @@ class Win32ClockPump : public ClockPump {
 
   // The top-level message loop; returns the exit code that came with WM_QUIT.
   int RunMessageLoop();
-
- protected:
-  double Monotonic() const;
+  // Hands one message to its window, with dialog-style keyboard handling.
   void Dispatch(MSG& message);
 
  private:
+  double Monotonic() const;
+
   HWND dialog_ = nullptr;
   double ticks_per_second_;
 };

@@ -44,6 +44,21 @@ struct KernelHandleTraits {
   static void Close(HANDLE handle) { CloseHandle(handle); }
 };
 
+// The screen's device context, released when done with.
+class ScreenDc {
+ public:
+  ScreenDc() : dc_(GetDC(nullptr)) {}
+  ~ScreenDc() {
+    if (dc_ != nullptr) ReleaseDC(nullptr, dc_);
+  }
+  ScreenDc(const ScreenDc&) = delete;
+  ScreenDc& operator=(const ScreenDc&) = delete;
+  HDC Get() const { return dc_; }
+
+ private:
+  HDC dc_;
+};
+
 using UniqueFont = UniqueHandle<HFONT, GdiObjectTraits<HFONT>>;
 using UniqueBrush = UniqueHandle<HBRUSH, GdiObjectTraits<HBRUSH>>;
 using UniqueKernelHandle = UniqueHandle<HANDLE, KernelHandleTraits>;

@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "toolkit/constants.h"
+#include "toolkit/client_windows.h"
 #include "toolkit/win32_text.h"
 
 namespace dizod {

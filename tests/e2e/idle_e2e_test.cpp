@@ -6,7 +6,7 @@
 #include <cstdio>
 
 #include "panel/catalogue.h"
-#include "tools/driver/driver.h"
+#include "tests/support/driver/driver.h"
 
 namespace dizod::e2e {
 namespace {

@@ -6,10 +6,10 @@
 #include <cstdlib>
 
 #include "panel/catalogue.h"
-#include "panel/constants.h"
+#include "panel/design.h"
 #include "panel/layout.h"
 #include "toolkit/win32_text.h"
-#include "tools/driver/driver.h"
+#include "tests/support/driver/driver.h"
 
 namespace dizod::e2e {
 namespace {

@@ -1,10 +1,10 @@
-#include "tools/sim/explorer.h"
+#include "tests/support/sim/explorer.h"
 
 #include <gtest/gtest.h>
 
 #include "panel/catalogue.h"
 #include "toolkit/chat_bridge.h"
-#include "tools/sim/sim.h"
+#include "tests/support/sim/sim.h"
 
 namespace dizod::sim {
 namespace {

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "tools/sim/sim.h"
+#include "tests/support/sim/sim.h"
 
 namespace dizod {
 namespace {

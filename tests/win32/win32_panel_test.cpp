@@ -6,7 +6,7 @@
 
 #include <cstdlib>
 
-#include "panel/constants.h"
+#include "panel/design.h"
 #include "panel/layout.h"
 #include "panel/win32_panel_window.h"
 #include "toolkit/pause.h"

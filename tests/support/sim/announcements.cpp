@@ -1,4 +1,4 @@
-#include "tools/sim/announcements.h"
+#include "tests/support/sim/announcements.h"
 
 #include <string_view>
 

@@ -43,7 +43,7 @@ std::vector<std::string> RunSchedule(const Schedule& schedule, const Bounds& bou
 
 std::string Describe(const Schedule& schedule);
 
-class Program;
+struct Program;
 // What a finished run's transcript breaks: whole announcements, true counts,
 // minutes never early, one sign-off at the very end of the program.
 std::vector<std::string> TranscriptViolations(Program& p);

@@ -4,8 +4,8 @@
 // inside the cooperative pause.
 //
 // So that the chat never says something false, a Start, Stop or About click
-// (or a timer tick) that arrives while a line sequence is being posted is put
-// off until that sequence is over. Exit and close always run at once; they end
+// (or a timer tick) that arrives while a line sequence is being posted is deferred
+// until that sequence is over. Exit and close always run at once; they end
 // the program, and every sequence they interrupt posts nothing more.
 
 #include <cstdint>
@@ -22,11 +22,11 @@ namespace dizod {
 // The count held in the counter text, or 0 when it is not a whole number.
 std::uint64_t ParseCount(std::string_view text);
 
-class IdlePanel {
+class PanelHandlers {
  public:
-  IdlePanel(PanelControls& controls, ClockPump& pump, WindowOps& chat);
-  IdlePanel(const IdlePanel&) = delete;
-  IdlePanel& operator=(const IdlePanel&) = delete;
+  PanelHandlers(PanelControls& controls, ClockPump& pump, WindowOps& chat);
+  PanelHandlers(const PanelHandlers&) = delete;
+  PanelHandlers& operator=(const PanelHandlers&) = delete;
 
   void OnLoad();
   void OnStartClick();
@@ -40,25 +40,25 @@ class IdlePanel {
   bool Ending() const { return ending_; }
   bool LoopRunning() const { return loop_running_; }
   int SequenceDepth() const { return sequence_depth_; }
-  const std::vector<DeferredEvent>& PutOffEvents() const { return put_off_; }
+  const std::vector<DeferredEvent>& DeferredEvents() const { return deferred_; }
 
  private:
   // Marks a line sequence in progress; when the outermost one ends, the events
-  // put off meanwhile are queued for the message loop.
+  // deferred meanwhile are queued for the message loop.
   class Sequence {
    public:
-    explicit Sequence(IdlePanel& panel);
+    explicit Sequence(PanelHandlers& panel);
     ~Sequence();
     Sequence(const Sequence&) = delete;
     Sequence& operator=(const Sequence&) = delete;
 
    private:
-    IdlePanel& panel_;
+    PanelHandlers& panel_;
   };
 
   // True when the event must not run now; it is remembered when it is only
   // the sequence in progress that stands in its way.
-  bool PutOff(DeferredEvent event);
+  bool Defer(DeferredEvent event);
   void RunIdleLoop();
   bool PostMinuteAnnouncement();
   void PostStartupLines();
@@ -73,7 +73,7 @@ class IdlePanel {
   WindowOps& chat_;
 
   int sequence_depth_ = 0;
-  std::vector<DeferredEvent> put_off_;
+  std::vector<DeferredEvent> deferred_;
   bool loop_running_ = false;
   bool ending_ = false;
   // Each Start and each Stop opens a new idle period; a loop serves only the

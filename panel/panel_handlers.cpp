@@ -1,11 +1,11 @@
-#include "panel/idle_panel.h"
+#include "panel/panel_handlers.h"
 
 #include <algorithm>
 #include <charconv>
 #include <limits>
 
 #include "panel/catalogue.h"
-#include "panel/constants.h"
+#include "panel/design.h"
 #include "toolkit/chat_bridge.h"
 #include "toolkit/pause.h"
 
@@ -23,30 +23,30 @@ std::uint64_t ParseCount(std::string_view text) {
   return value;
 }
 
-IdlePanel::Sequence::Sequence(IdlePanel& panel) : panel_(panel) {
+PanelHandlers::Sequence::Sequence(PanelHandlers& panel) : panel_(panel) {
   ++panel_.sequence_depth_;
 }
 
-IdlePanel::Sequence::~Sequence() {
+PanelHandlers::Sequence::~Sequence() {
   if (--panel_.sequence_depth_ > 0) return;
   std::vector<DeferredEvent> events;
-  events.swap(panel_.put_off_);
+  events.swap(panel_.deferred_);
   if (panel_.ending_) return;
   for (DeferredEvent event : events) panel_.controls_.PostDeferred(event);
 }
 
-IdlePanel::IdlePanel(PanelControls& controls, ClockPump& pump, WindowOps& chat)
+PanelHandlers::PanelHandlers(PanelControls& controls, ClockPump& pump, WindowOps& chat)
     : controls_(controls), pump_(pump), chat_(chat) {}
 
-void IdlePanel::OnLoad() {
+void PanelHandlers::OnLoad() {
   controls_.KeepOnTop();
   controls_.SetEnabled(Control::kTimer1, false);
   Sequence sequence(*this);
   PostStartupLines();
 }
 
-void IdlePanel::OnStartClick() {
-  if (!controls_.Enabled(Control::kCommand1) || PutOff(DeferredEvent::kStart)) return;
+void PanelHandlers::OnStartClick() {
+  if (!controls_.Enabled(Control::kCommand1) || Defer(DeferredEvent::kStart)) return;
   controls_.SetEnabled(Control::kCommand1, false);
   controls_.SetEnabled(Control::kCommand2, true);
   controls_.SetEnabled(Control::kTimer1, true);
@@ -60,8 +60,8 @@ void IdlePanel::OnStartClick() {
   controls_.SetText(Control::kText2, std::string(kInitialCount));
 }
 
-void IdlePanel::OnStopClick() {
-  if (!controls_.Enabled(Control::kCommand2) || PutOff(DeferredEvent::kStop)) return;
+void PanelHandlers::OnStopClick() {
+  if (!controls_.Enabled(Control::kCommand2) || Defer(DeferredEvent::kStop)) return;
   controls_.SetEnabled(Control::kCommand2, false);
   controls_.SetEnabled(Control::kCommand1, true);
   controls_.SetEnabled(Control::kTimer1, false);
@@ -76,14 +76,14 @@ void IdlePanel::OnStopClick() {
   controls_.SetEnabled(Control::kTimer1, false);
 }
 
-void IdlePanel::OnTimerTick() {
+void PanelHandlers::OnTimerTick() {
   // At most one loop: ticks that come while it runs start nothing.
   if (loop_running_ || !controls_.Enabled(Control::kTimer1)) return;
-  if (PutOff(DeferredEvent::kTick)) return;
+  if (Defer(DeferredEvent::kTick)) return;
   RunIdleLoop();
 }
 
-void IdlePanel::RunIdleLoop() {
+void PanelHandlers::RunIdleLoop() {
   loop_running_ = true;
   const std::uint64_t period = period_;
   const auto over = [this, period] { return ending_ || period_ != period; };
@@ -95,7 +95,7 @@ void IdlePanel::RunIdleLoop() {
   loop_running_ = false;
 }
 
-bool IdlePanel::PostMinuteAnnouncement() {
+bool PanelHandlers::PostMinuteAnnouncement() {
   Sequence sequence(*this);
   Post(lines::kBanner);
   if (!Pause()) return false;
@@ -105,17 +105,17 @@ bool IdlePanel::PostMinuteAnnouncement() {
   return true;
 }
 
-void IdlePanel::OnExitClick() {
+void PanelHandlers::OnExitClick() {
   SignOff(false);
 }
 
 // The window is already on its way out: take it off the screen at once rather
 // than leave it standing through the sign-off.
-void IdlePanel::OnClose() {
+void PanelHandlers::OnClose() {
   SignOff(true);
 }
 
-void IdlePanel::SignOff(bool hide_first) {
+void PanelHandlers::SignOff(bool hide_first) {
   if (ending_) return;  // the sign-off goes out once
   ending_ = true;
   controls_.SetEnabled(Control::kTimer1, false);
@@ -128,13 +128,13 @@ void IdlePanel::SignOff(bool hide_first) {
   controls_.EndProgram();
 }
 
-void IdlePanel::OnAboutClick() {
-  if (PutOff(DeferredEvent::kAbout)) return;
+void PanelHandlers::OnAboutClick() {
+  if (Defer(DeferredEvent::kAbout)) return;
   Sequence sequence(*this);
   PostStartupLines();
 }
 
-void IdlePanel::OnDeferred(DeferredEvent event) {
+void PanelHandlers::OnDeferred(DeferredEvent event) {
   switch (event) {
     case DeferredEvent::kStart:
       return OnStartClick();
@@ -147,7 +147,7 @@ void IdlePanel::OnDeferred(DeferredEvent event) {
   }
 }
 
-void IdlePanel::PostStartupLines() {
+void PanelHandlers::PostStartupLines() {
   Post(lines::kBanner);
   if (!Pause()) return;
   Post(lines::kByLine);
@@ -155,20 +155,20 @@ void IdlePanel::PostStartupLines() {
   Post(lines::kActivated);
 }
 
-bool IdlePanel::PutOff(DeferredEvent event) {
+bool PanelHandlers::Defer(DeferredEvent event) {
   if (ending_) return true;
   if (sequence_depth_ == 0) return false;
-  if (std::find(put_off_.begin(), put_off_.end(), event) == put_off_.end()) {
-    put_off_.push_back(event);
+  if (std::find(deferred_.begin(), deferred_.end(), event) == deferred_.end()) {
+    deferred_.push_back(event);
   }
   return true;
 }
 
-void IdlePanel::Post(std::string_view line) {
+void PanelHandlers::Post(std::string_view line) {
   PostChatLine(chat_, std::string(line));
 }
 
-bool IdlePanel::Pause() {
+bool PanelHandlers::Pause() {
   // An Exit nested in the pause may have ended the program just as the pause
   // ran out: what counts then is that the program is ending.
   const auto ending = [this] { return ending_; };

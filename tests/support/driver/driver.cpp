@@ -1,4 +1,4 @@
-#include "tools/driver/driver.h"
+#include "tests/support/driver/driver.h"
 
 #include <cstdio>
 #include <fstream>

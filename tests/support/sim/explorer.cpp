@@ -1,11 +1,11 @@
-#include "tools/sim/explorer.h"
+#include "tests/support/sim/explorer.h"
 
 #include <cmath>
 #include <cstdio>
 #include <unordered_set>
 
-#include "tools/sim/announcements.h"
-#include "tools/sim/sim.h"
+#include "tests/support/sim/announcements.h"
+#include "tests/support/sim/sim.h"
 
 namespace dizod::sim {
 
@@ -138,7 +138,7 @@ std::string StateKey(Program& p, int budget) {
   Mix(key, std::isinf(p.panel.NextTick()) ? -1 : p.panel.NextTick() - now);
   for (DeferredEvent e : p.panel.PostedEvents()) key += char('a' + static_cast<int>(e));
   key += "|";
-  for (DeferredEvent e : p.handlers.PutOffEvents()) key += char('a' + static_cast<int>(e));
+  for (DeferredEvent e : p.handlers.DeferredEvents()) key += char('a' + static_cast<int>(e));
   key += "|";
   for (Control c : {Control::kCommand1, Control::kCommand2, Control::kTimer1}) {
     key += p.panel.Enabled(c) ? '1' : '0';

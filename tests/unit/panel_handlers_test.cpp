@@ -1,10 +1,10 @@
-#include "panel/idle_panel.h"
+#include "panel/panel_handlers.h"
 
 #include <gtest/gtest.h>
 
 #include "panel/catalogue.h"
-#include "tools/sim/announcements.h"
-#include "tools/sim/sim.h"
+#include "tests/support/sim/announcements.h"
+#include "tests/support/sim/sim.h"
 
 namespace dizod {
 namespace {

@@ -1,9 +1,9 @@
-#include "tools/sim/sim.h"
+#include "tests/support/sim/sim.h"
 
 #include <algorithm>
 #include <cmath>
 
-#include "panel/constants.h"
+#include "panel/design.h"
 
 namespace dizod::sim {
 

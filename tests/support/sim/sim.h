@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "panel/idle_panel.h"
+#include "panel/panel_handlers.h"
 #include "panel/panel_controls.h"
 #include "toolkit/clock_pump.h"
 #include "toolkit/window_ops.h"
@@ -82,7 +82,7 @@ class Panel : public PanelControls, public ClockPump {
  public:
   explicit Panel(double start_time_of_day = 36000.0);
 
-  void Attach(IdlePanel* handlers) { handlers_ = handlers; }
+  void Attach(PanelHandlers* handlers) { handlers_ = handlers; }
 
   // Schedules an action (a click, a change of text, ...) to be dispatched as a
   // message at virtual time `at`.
@@ -129,7 +129,7 @@ class Panel : public PanelControls, public ClockPump {
   PumpResult DispatchOne(double monotonic_deadline) override;
 
  private:
-  IdlePanel* handlers_ = nullptr;
+  PanelHandlers* handlers_ = nullptr;
   double now_ = 0;
   double tod_offset_;
   std::map<Control, std::string> texts_;
@@ -153,7 +153,7 @@ class Panel : public PanelControls, public ClockPump {
 struct Program {
   Panel panel;
   ChatClient chat{[this] { return panel.Now(); }};
-  IdlePanel handlers{panel, panel, chat};
+  PanelHandlers handlers{panel, panel, chat};
   WindowHandle area = 0;
   WindowHandle room = 0;
 

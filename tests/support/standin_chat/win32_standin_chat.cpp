@@ -30,12 +30,6 @@ constexpr unsigned kEnter = 13;
 std::FILE* g_transcript = nullptr;
 bool g_ready = false;
 WNDPROC g_edit_proc = nullptr;
-WNDPROC g_listbox_proc = nullptr;
-WNDPROC g_static_proc = nullptr;
-
-struct DocSpec {
-  std::string kind;
-};
 
 long long NowMs() {
   FILETIME ft;
@@ -85,21 +79,14 @@ LRESULT CALLBACK RichTextProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lpa
   return CallWindowProcA(g_edit_proc, hwnd, message, wparam, lparam);
 }
 
-LRESULT CALLBACK ListBoxProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
-  return CallWindowProcA(g_listbox_proc, hwnd, message, wparam, lparam);
-}
-
-LRESULT CALLBACK StaticProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
-  return CallWindowProcA(g_static_proc, hwnd, message, wparam, lparam);
-}
-
-// Registers `name` as a copy of a system class with our own procedure.
+// Registers `name` as a copy of a system class, with our own procedure when
+// one is given.
 WNDPROC Superclass(const char* system, const char* name, WNDPROC procedure) {
   WNDCLASSEXA cls{};
   cls.cbSize = sizeof(cls);
   GetClassInfoExA(nullptr, system, &cls);
   const WNDPROC original = cls.lpfnWndProc;
-  cls.lpfnWndProc = procedure;
+  if (procedure != nullptr) cls.lpfnWndProc = procedure;
   cls.hInstance = GetModuleHandleA(nullptr);
   cls.lpszClassName = name;
   RegisterClassExA(&cls);
@@ -176,9 +163,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show_command) {
   if (docs.empty()) docs.push_back("room");
 
   g_edit_proc = Superclass("EDIT", "RICHCNTL", RichTextProc);
-  g_listbox_proc = Superclass("LISTBOX", "_AOL_Listbox", ListBoxProc);
-  g_static_proc = Superclass("STATIC", "_AOL_Icon", StaticProc);
-  Superclass("STATIC", "_AOL_Static", StaticProc);
+  Superclass("LISTBOX", "_AOL_Listbox", nullptr);
+  Superclass("STATIC", "_AOL_Icon", nullptr);
+  Superclass("STATIC", "_AOL_Static", nullptr);
   RegisterPlain("AOL Frame25", FrameProc, COLOR_APPWORKSPACE);
   RegisterPlain("MDIClient", DefWindowProcA, COLOR_APPWORKSPACE);
   RegisterPlain("AOL Child", DefWindowProcA, COLOR_BTNFACE);
