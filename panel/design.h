@@ -10,6 +10,9 @@ namespace dizod {
 inline constexpr std::int32_t kLinePauseSeconds = 1;
 inline constexpr std::int32_t kCycleSeconds = 63;
 inline constexpr unsigned kTimerIntervalMs = 1000;
+// How long Exit and close go on posting their sign-off into a chat client
+// that does not answer: with the pauses, the program is gone within 8 s.
+inline constexpr double kSignOffBudgetSeconds = 5.5;
 
 inline constexpr std::string_view kTitle = "                    K r á n o · D i z o d ";
 inline constexpr std::string_view kInitialReason = "Reason";

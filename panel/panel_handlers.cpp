@@ -2,11 +2,11 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cmath>
 #include <limits>
 
 #include "panel/catalogue.h"
 #include "panel/design.h"
-#include "toolkit/chat_bridge.h"
 #include "toolkit/pause.h"
 
 namespace dizod {
@@ -35,7 +35,7 @@ PanelHandlers::Sequence::~Sequence() {
   for (DeferredEvent event : events) panel_.controls_.PostDeferred(event);
 }
 
-PanelHandlers::PanelHandlers(PanelControls& controls, ClockPump& pump, WindowOps& chat)
+PanelHandlers::PanelHandlers(PanelControls& controls, ClockPump& pump, ChatChannel& chat)
     : controls_(controls), pump_(pump), chat_(chat) {}
 
 void PanelHandlers::OnLoad() {
@@ -57,6 +57,7 @@ void PanelHandlers::OnStartClick() {
   Post(lines::kIdleOn);
   if (!Pause()) return;
   Post(lines::Reason(controls_.Text(Control::kText1)));
+  if (ending_) return;  // an Exit while the line was on its way
   controls_.SetText(Control::kText2, std::string(kInitialCount));
 }
 
@@ -72,6 +73,7 @@ void PanelHandlers::OnStopClick() {
   Post(lines::kIdleOff);
   if (!Pause()) return;
   Post(lines::WasIdle(controls_.Text(Control::kText2)));
+  if (ending_) return;
   controls_.SetText(Control::kText2, std::string(kInitialCount));
   controls_.SetEnabled(Control::kTimer1, false);
 }
@@ -118,13 +120,18 @@ void PanelHandlers::OnClose() {
 void PanelHandlers::SignOff(bool hide_first) {
   if (ending_) return;  // the sign-off goes out once
   ending_ = true;
+  // However the chat client behaves, the program ends within its bound.
+  sign_off_deadline_ = pump_.ReadClock().monotonic + kSignOffBudgetSeconds;
+  const auto out_of_time = [this] { return pump_.ReadClock().monotonic >= sign_off_deadline_; };
   controls_.SetEnabled(Control::kTimer1, false);
   if (hide_first) controls_.Hide();
-  Post(lines::kBanner);
-  WaitSeconds(pump_, kLinePauseSeconds);
-  Post(lines::kByLine);
-  WaitSeconds(pump_, kLinePauseSeconds);
-  Post(lines::kDeactivated);
+  bool first = true;
+  for (std::string_view line : {lines::kBanner, lines::kByLine, lines::kDeactivated}) {
+    if (!first) WaitSeconds(pump_, kLinePauseSeconds, out_of_time);
+    first = false;
+    if (out_of_time()) break;
+    Post(line);
+  }
   controls_.EndProgram();
 }
 
@@ -165,7 +172,13 @@ bool PanelHandlers::Defer(DeferredEvent event) {
 }
 
 void PanelHandlers::Post(std::string_view line) {
-  PostChatLine(chat_, std::string(line));
+  const double deadline = ending_ ? sign_off_deadline_ : HUGE_VAL;
+  const auto settled = [this] { return !chat_.LineInFlight(); };
+  // A line of a handler further out may still be on its way: one at a time.
+  if (!WaitUntil(pump_, deadline, settled)) return;
+  // A client still stuck on an earlier line gets no more: dropped, not delayed.
+  if (!chat_.Submit(std::string(line))) return;
+  WaitUntil(pump_, deadline, settled);
 }
 
 bool PanelHandlers::Pause() {

@@ -14,8 +14,8 @@
 #include <vector>
 
 #include "panel/panel_controls.h"
+#include "toolkit/chat_channel.h"
 #include "toolkit/clock_pump.h"
-#include "toolkit/window_ops.h"
 
 namespace dizod {
 
@@ -24,7 +24,7 @@ std::uint64_t ParseCount(std::string_view text);
 
 class PanelHandlers {
  public:
-  PanelHandlers(PanelControls& controls, ClockPump& pump, WindowOps& chat);
+  PanelHandlers(PanelControls& controls, ClockPump& pump, ChatChannel& chat);
   PanelHandlers(const PanelHandlers&) = delete;
   PanelHandlers& operator=(const PanelHandlers&) = delete;
 
@@ -64,18 +64,22 @@ class PanelHandlers {
   void PostStartupLines();
   void SignOff(bool hide_first);
 
+  // Hands the line to the chat channel and dispatches messages until it is
+  // posted or given up, so the panel never waits on the chat client.
   void Post(std::string_view line);
   // A one-second pause between lines; false when the program began ending.
   bool Pause();
 
   PanelControls& controls_;
   ClockPump& pump_;
-  WindowOps& chat_;
+  ChatChannel& chat_;
 
   int sequence_depth_ = 0;
   std::vector<DeferredEvent> deferred_;
   bool loop_running_ = false;
   bool ending_ = false;
+  // When the sign-off stops waiting for the chat client, on the monotonic clock.
+  double sign_off_deadline_ = 0;
   // Each Start and each Stop opens a new idle period; a loop serves only the
   // period in which it began.
   std::uint64_t period_ = 0;

@@ -22,6 +22,14 @@ WindowHandle FindInputBox(WindowOps& ops, WindowHandle room) {
   return ops.FindChild(room, first, kRichTextClass);
 }
 
+// The client is behind with our messages: the user's draft goes into its
+// queue right behind them, so it is what the box holds once the client wakes.
+LineResult QueueDraftBehind(WindowOps& ops, WindowHandle box, const Draft& draft,
+                            LineOutcome outcome) {
+  ops.RestoreDraft(box, draft, Delivery::kQueued);
+  return {outcome, box};
+}
+
 }  // namespace
 
 WindowHandle LocateChatRoom(WindowOps& ops) {
@@ -36,17 +44,64 @@ WindowHandle LocateChatRoom(WindowOps& ops) {
   return 0;
 }
 
-void PostChatLine(WindowOps& ops, const std::string& text) {
+LineResult PostChatLine(WindowOps& ops, const std::string& text,
+                        const std::function<bool()>& stopping) {
   const WindowHandle room = LocateChatRoom(ops);
-  if (room == 0) return;
+  if (room == 0) return {};
   const WindowHandle box = FindInputBox(ops, room);
-  if (box == 0) return;
-  // A box whose text cannot even be read is not answering: leave it alone.
-  const std::optional<std::string> draft = ops.GetText(box);
-  if (!draft) return;
-  if (!ops.SetAnsiText(box, text)) return;
-  if (!ops.SendChar(box, kCarriageReturn)) return;
-  if (!draft->empty()) ops.SetText(box, *draft);
+  if (box == 0) return {};
+  Draft draft;
+  switch (ops.ReadDraft(box, draft)) {
+    case SendResult::kGone:
+      return {};
+    case SendResult::kTimedOut:
+      // Nothing of the line reached the box; a read handled late changes nothing.
+      return {LineOutcome::kGivenUp};
+    case SendResult::kAnswered:
+      break;
+  }
+  if (stopping()) return {LineOutcome::kGivenUp};
+  switch (ops.SetLine(box, text)) {
+    case SendResult::kGone:
+      return {LineOutcome::kGivenUp};
+    case SendResult::kTimedOut:
+      // The line lands in the box when the client wakes; it must not stay there.
+      return QueueDraftBehind(ops, box, draft, LineOutcome::kGivenUp);
+    case SendResult::kAnswered:
+      break;
+  }
+  if (stopping()) return QueueDraftBehind(ops, box, draft, LineOutcome::kGivenUp);
+  switch (ops.SendChar(box, kCarriageReturn)) {
+    case SendResult::kGone:
+      return {LineOutcome::kGivenUp};
+    case SendResult::kTimedOut:
+      // The client has the Enter in hand and posts the line when it is done.
+      return QueueDraftBehind(ops, box, draft, LineOutcome::kPosted);
+    case SendResult::kAnswered:
+      break;
+  }
+  // Enter empties the box: an empty draft with the caret at 0 is already back.
+  if (draft.text.empty() && draft.selection_start == 0 && draft.selection_end == 0) {
+    return {LineOutcome::kPosted};
+  }
+  if (ops.RestoreDraft(box, draft, Delivery::kBounded) == SendResult::kTimedOut) {
+    return {LineOutcome::kPosted, box};
+  }
+  return {LineOutcome::kPosted};
+}
+
+bool AwaitClient(WindowOps& ops, WindowHandle box, const std::function<bool()>& stopping) {
+  for (;;) {
+    switch (ops.Probe(box)) {
+      case SendResult::kAnswered:
+        return true;
+      case SendResult::kGone:
+        return false;
+      case SendResult::kTimedOut:
+        if (stopping()) return false;
+        break;
+    }
+  }
 }
 
 }  // namespace dizod

@@ -25,4 +25,12 @@ bool WaitSeconds(ClockPump& pump, std::int32_t seconds, const std::function<bool
   }
 }
 
+bool WaitUntil(ClockPump& pump, double monotonic_deadline, const std::function<bool()>& done) {
+  for (;;) {
+    if (done()) return true;
+    if (pump.ReadClock().monotonic >= monotonic_deadline) return false;
+    if (pump.DispatchOne(monotonic_deadline) == PumpResult::kQuit) return false;
+  }
+}
+
 }  // namespace dizod

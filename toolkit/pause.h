@@ -19,4 +19,8 @@ double StartMark(double time_of_day);
 bool WaitSeconds(ClockPump& pump, std::int32_t seconds,
                  const std::function<bool()>& cut_short = {});
 
+// Dispatches messages until `done` holds (true) or the monotonic deadline
+// comes (false). False too when the program quits.
+bool WaitUntil(ClockPump& pump, double monotonic_deadline, const std::function<bool()>& done);
+
 }  // namespace dizod

@@ -1,15 +1,38 @@
 #pragma once
 // The narrow set of window operations the chat room bridge needs. The program
 // implements it over user32; the tests implement it over a simulated window tree.
+//
+// The chat client is another program that may be slow, stall or vanish: every
+// message to it is bounded in time, and a message that timed out is still
+// handled, in order, once the client answers again.
 
 #include <cstdint>
-#include <optional>
 #include <string>
 
 namespace dizod {
 
 // A window handle as a plain number; 0 means "no such window".
 using WindowHandle = std::uintptr_t;
+
+enum class SendResult {
+  kAnswered,  // the client handled the message
+  kTimedOut,  // not handled in time; it still will be, once the client wakes
+  kGone,      // the window no longer exists
+};
+
+// How long a message may wait for the client.
+enum class Delivery {
+  kBounded,  // up to the bridge's time limit
+  kQueued,   // not at all: the message only joins the client's queue
+};
+
+// What the user had in the input box: its text and selection (the caret when
+// both ends are equal), in characters.
+struct Draft {
+  std::string text;  // UTF-8
+  std::uint32_t selection_start = 0;
+  std::uint32_t selection_end = 0;
+};
 
 class WindowOps {
  public:
@@ -21,15 +44,20 @@ class WindowOps {
   // (the first such child when `after` is 0), or 0.
   virtual WindowHandle FindChild(WindowHandle parent, WindowHandle after,
                                  const char* class_name) = 0;
-  // The window's whole text (UTF-8), or nothing when it cannot be read.
-  virtual std::optional<std::string> GetText(WindowHandle window) = 0;
-  // Replaces the window's text with the UTF-8 text, handed over losslessly.
-  virtual bool SetText(WindowHandle window, const std::string& text) = 0;
-  // Replaces the window's text with the UTF-8 text converted to the ANSI code
-  // page: what the chat client receives as a line. False when not delivered.
-  virtual bool SetAnsiText(WindowHandle window, const std::string& text) = 0;
-  // Sends the window one character message. False when not delivered.
-  virtual bool SendChar(WindowHandle window, unsigned character) = 0;
+
+  // Reads the box's text and selection. A client that has stopped answering
+  // altogether is not asked at all: the read times out at once.
+  virtual SendResult ReadDraft(WindowHandle box, Draft& draft) = 0;
+  // Replaces the box's text with the line in the ANSI code page: what the
+  // chat client receives as a line.
+  virtual SendResult SetLine(WindowHandle box, const std::string& text) = 0;
+  // Sends the box one character message.
+  virtual SendResult SendChar(WindowHandle box, unsigned character) = 0;
+  // Puts the draft back, losslessly, with its selection.
+  virtual SendResult RestoreDraft(WindowHandle box, const Draft& draft, Delivery delivery) = 0;
+  // A message that does nothing: answered once the client has handled every
+  // message sent to it before.
+  virtual SendResult Probe(WindowHandle box) = 0;
 };
 
 }  // namespace dizod

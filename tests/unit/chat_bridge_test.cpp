@@ -2,12 +2,23 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
+#include <thread>
+
 #include "tests/support/sim/sim.h"
+#include "toolkit/chat_worker.h"
 
 namespace dizod {
 namespace {
 
 using sim::ChatClient;
+using sim::Fault;
+using Strings = std::vector<std::string>;
+
+LineResult Post(ChatClient& chat, const std::string& text) {
+  return PostChatLine(chat, text, [] { return false; });
+}
 
 TEST(LocateChatRoom, NothingWithoutTheClientOrItsParts) {
   ChatClient none;
@@ -23,6 +34,8 @@ TEST(LocateChatRoom, NothingWithoutTheClientOrItsParts) {
   EXPECT_EQ(no_documents.TotalMessages(), 0);
 }
 
+// Every document is asked for all four kinds of children, in this order,
+// even when one of them is missing.
 TEST(LocateChatRoom, DocumentLackingOneKindOfChildIsNoRoom) {
   for (const char* missing : {"RICHCNTL", "_AOL_Listbox", "_AOL_Icon", "_AOL_Static"}) {
     ChatClient chat;
@@ -32,7 +45,10 @@ TEST(LocateChatRoom, DocumentLackingOneKindOfChildIsNoRoom) {
       if (std::string(kind) != missing) chat.AddChild(doc, kind);
     }
     EXPECT_EQ(LocateChatRoom(chat), 0u) << "missing " << missing;
-    PostChatLine(chat, "x");
+    EXPECT_EQ(chat.Lookups(), (Strings{"MDIClient", "AOL Child", "RICHCNTL", "_AOL_Listbox",
+                                       "_AOL_Icon", "_AOL_Static", "AOL Child"}))
+        << "missing " << missing;
+    Post(chat, "x");
     EXPECT_EQ(chat.TotalMessages(), 0) << "missing " << missing;
   }
 }
@@ -55,7 +71,7 @@ TEST(LocateChatRoom, FirstQualifyingDocumentWinsAndDecoysArePassedOver) {
   const WindowHandle first = chat.AddRoom(area);
   const WindowHandle second = chat.AddRoom(area);
   EXPECT_EQ(LocateChatRoom(chat), first);
-  PostChatLine(chat, "hello");
+  EXPECT_EQ(Post(chat, "hello").outcome, LineOutcome::kPosted);
   ASSERT_EQ(chat.Posted().size(), 1u);
   EXPECT_EQ(chat.Posted()[0].box, chat.Child(first, 1));
   EXPECT_EQ(chat.MessagesTo(chat.Child(second, 1)), 0);
@@ -64,7 +80,7 @@ TEST(LocateChatRoom, FirstQualifyingDocumentWinsAndDecoysArePassedOver) {
 TEST(PostChatLine, SecondRichTextBoxOfThreeGetsTheLine) {
   ChatClient chat;
   const WindowHandle room = chat.AddRoom(chat.AddClient(), 3);
-  PostChatLine(chat, "line");
+  Post(chat, "line");
   ASSERT_EQ(chat.Posted().size(), 1u);
   EXPECT_EQ(chat.Posted()[0].box, chat.Child(room, 1));
   EXPECT_EQ(chat.Posted()[0].text, "line");
@@ -75,7 +91,7 @@ TEST(PostChatLine, SecondRichTextBoxOfThreeGetsTheLine) {
 TEST(PostChatLine, SingleRichTextBoxIsLeftAlone) {
   ChatClient chat;
   const WindowHandle room = chat.AddRoom(chat.AddClient(), 1);
-  PostChatLine(chat, "line");
+  EXPECT_EQ(Post(chat, "line").outcome, LineOutcome::kDropped);
   EXPECT_TRUE(chat.Posted().empty());
   EXPECT_EQ(chat.TotalMessages(), 0);
   EXPECT_EQ(chat.TextOf(chat.Child(room, 0)), "");
@@ -84,34 +100,179 @@ TEST(PostChatLine, SingleRichTextBoxIsLeftAlone) {
 TEST(PostChatLine, EmptyLineIsPostedLikeAnyOther) {
   ChatClient chat;
   chat.AddRoom(chat.AddClient());
-  PostChatLine(chat, "");
+  Post(chat, "");
   ASSERT_EQ(chat.Posted().size(), 1u);
   EXPECT_EQ(chat.Posted()[0].text, "");
 }
 
-TEST(PostChatLine, UsersDraftIsPutBackAndAnEmptyBoxStaysEmpty) {
+TEST(PostChatLine, UsersDraftAndCaretArePutBackAndAnEmptyBoxStaysEmpty) {
   ChatClient chat;
   const WindowHandle box = chat.Child(chat.AddRoom(chat.AddClient()), 1);
   chat.TextOf(box) = "half a sentence é";
-  PostChatLine(chat, "announcement");
+  chat.Select(box, 5, 5);
+  Post(chat, "announcement");
   ASSERT_EQ(chat.Posted().size(), 1u);
   EXPECT_EQ(chat.Posted()[0].text, "announcement");
   EXPECT_EQ(chat.TextOf(box), "half a sentence é");
+  EXPECT_EQ(chat.SelectionOf(box), (std::pair<std::uint32_t, std::uint32_t>{5, 5}));
 
   const int before = chat.MessagesTo(box);
   chat.TextOf(box).clear();
-  PostChatLine(chat, "again");
+  chat.Select(box, 0, 0);
+  Post(chat, "again");
   EXPECT_EQ(chat.TextOf(box), "");
   // Read, set, Enter: nothing is written back into an empty box.
   EXPECT_EQ(chat.MessagesTo(box) - before, 3);
 }
 
-TEST(PostChatLine, HungInputBoxGetsNoCarriageReturn) {
+// One fault of the client at one of the line's messages (0 read, 1 set,
+// 2 Enter, 3 putting the draft back), and what becomes of the line and of the
+// user's draft "typing" with the caret after "ty".
+struct FaultCase {
+  Fault fault;
+  int at;
+  LineOutcome outcome;
+  Strings posted;
+  double posted_at;       // when the line reached the room
+  double settled_at;      // when the worker knew how the line went
+  std::string box_after;  // once the client has woken, if it ever does
+};
+
+TEST(PostChatLine, EveryFaultAtEveryMessageKeepsTheDraftAndNeverPostsAGivenUpLine) {
+  const FaultCase cases[] = {
+      {Fault::kSlow, 0, LineOutcome::kPosted, {"line"}, 3, 3, "typing"},
+      {Fault::kSlow, 3, LineOutcome::kPosted, {"line"}, 0, 3, "typing"},
+      // Asleep for 12 s from the message on: 5 s later the worker gives up.
+      {Fault::kStall, 0, LineOutcome::kGivenUp, {}, 0, 5, "typing"},
+      {Fault::kStall, 1, LineOutcome::kGivenUp, {}, 0, 5, "typing"},
+      {Fault::kStall, 2, LineOutcome::kPosted, {"line"}, 12, 5, "typing"},
+      {Fault::kStall, 3, LineOutcome::kPosted, {"line"}, 0, 5, "typing"},
+      {Fault::kHang, 0, LineOutcome::kGivenUp, {}, 0, 5, "typing"},
+      {Fault::kHang, 1, LineOutcome::kGivenUp, {}, 0, 5, "typing"},
+      {Fault::kCloseRoom, 0, LineOutcome::kDropped, {}, 0, 0, "typing"},
+      {Fault::kCloseRoom, 1, LineOutcome::kGivenUp, {}, 0, 0, "typing"},
+  };
+  for (const FaultCase& c : cases) {
+    SCOPED_TRACE(testing::Message() << "fault " << static_cast<int>(c.fault) << " at " << c.at);
+    ChatClient chat;
+    const WindowHandle box = chat.Child(chat.AddRoom(chat.AddClient()), 1);
+    chat.TextOf(box) = "typing";
+    chat.Select(box, 2, 2);
+    int message = 0;
+    chat.next_fault = [&] { return message++ == c.at ? c.fault : Fault::kNone; };
+    const LineResult result = Post(chat, "line");
+    EXPECT_EQ(result.outcome, c.outcome);
+    EXPECT_DOUBLE_EQ(chat.Clock(), c.settled_at);
+    EXPECT_EQ(chat.PostedTexts(), c.posted);
+    if (!c.posted.empty()) {
+      EXPECT_DOUBLE_EQ(chat.Posted()[0].time, c.posted_at);
+    }
+    EXPECT_EQ(chat.TextOf(box), c.box_after);
+    EXPECT_EQ(chat.SelectionOf(box), (std::pair<std::uint32_t, std::uint32_t>{2, 2}));
+  }
+}
+
+TEST(PostChatLine, ClientThatStopsAnsweringIsNotAskedAgainAndNeverGetsAnEnter) {
   ChatClient chat;
   const WindowHandle box = chat.Child(chat.AddRoom(chat.AddClient()), 1);
-  chat.Hang(box);
-  PostChatLine(chat, "line");
+  chat.next_fault = [] { return Fault::kHang; };
+  EXPECT_EQ(Post(chat, "first").outcome, LineOutcome::kGivenUp);
+  EXPECT_EQ(chat.MessagesTo(box), 1);
+  // Hung for 5 s by now: the next line's read is not even sent.
+  EXPECT_EQ(Post(chat, "second").outcome, LineOutcome::kGivenUp);
+  EXPECT_EQ(chat.MessagesTo(box), 1);
+  EXPECT_DOUBLE_EQ(chat.Clock(), 5);
   EXPECT_TRUE(chat.Posted().empty());
+}
+
+TEST(PostChatLine, ProgramEndingBetweenSetAndEnterPutsTheDraftBackWithoutEnter) {
+  ChatClient chat;
+  const WindowHandle box = chat.Child(chat.AddRoom(chat.AddClient()), 1);
+  chat.TextOf(box) = "draft";
+  int asked = 0;
+  const LineResult result = PostChatLine(chat, "line", [&] { return ++asked > 1; });
+  EXPECT_EQ(result.outcome, LineOutcome::kGivenUp);
+  EXPECT_TRUE(chat.Posted().empty());
+  EXPECT_EQ(chat.TextOf(box), "draft");
+}
+
+TEST(AwaitClient, ReturnsWhenTheClientWakesOrWhenToldToStop) {
+  ChatClient chat;
+  const WindowHandle box = chat.Child(chat.AddRoom(chat.AddClient()), 1);
+  chat.next_fault = [] { return Fault::kStall; };
+  Post(chat, "line");  // stalls at 0 until 12
+  chat.next_fault = nullptr;
+  EXPECT_TRUE(AwaitClient(chat, box, [] { return false; }));
+  EXPECT_DOUBLE_EQ(chat.Clock(), 12);
+  EXPECT_FALSE(AwaitClient(chat, chat.Child(chat.AddRoom(chat.AddClient()), 0) + 1000,
+                           [] { return false; }));
+}
+
+// Waits a little while for another thread to make `done` hold.
+void WaitFor(const std::function<bool()>& done) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+  while (!done() && std::chrono::steady_clock::now() < deadline) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+}
+
+// Window operations whose messages block until the test lets them through.
+class GatedOps : public WindowOps {
+ public:
+  std::atomic<bool> open{false};
+  std::atomic<int> entered{0};
+  std::atomic<int> sent{0};
+
+  WindowHandle FindTopLevel(const char*) override { return 1; }
+  WindowHandle FindChild(WindowHandle parent, WindowHandle after, const char*) override {
+    return parent + after + 1;
+  }
+  SendResult ReadDraft(WindowHandle, Draft&) override { return Pass(); }
+  SendResult SetLine(WindowHandle, const std::string&) override { return Pass(); }
+  SendResult SendChar(WindowHandle, unsigned) override { return Pass(); }
+  SendResult RestoreDraft(WindowHandle, const Draft&, Delivery) override { return Pass(); }
+  SendResult Probe(WindowHandle) override { return Pass(); }
+
+ private:
+  SendResult Pass() {
+    ++entered;
+    while (!open) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    ++sent;
+    return SendResult::kAnswered;
+  }
+};
+
+TEST(ChatWorker, TakesALineAtOnceRefusesAnotherWhileBusyAndWakesThePanel) {
+  auto ops = std::make_shared<GatedOps>();
+  std::atomic<int> wakes{0};
+  ChatWorker worker(ops, [&] { ++wakes; });
+  EXPECT_FALSE(worker.Busy());
+  EXPECT_TRUE(worker.Submit("one"));
+  EXPECT_TRUE(worker.LineInFlight());
+  EXPECT_FALSE(worker.Submit("two"));
+  ops->open = true;
+  WaitFor([&] { return !worker.Busy(); });
+  EXPECT_FALSE(worker.LineInFlight());
+  EXPECT_FALSE(worker.Busy());
+  EXPECT_EQ(wakes, 1);
+  EXPECT_EQ(ops->sent, 3);  // read, set, Enter: the draft was empty
+  EXPECT_TRUE(worker.Stop(std::chrono::milliseconds(1000)));
+  EXPECT_FALSE(worker.Submit("after"));
+}
+
+TEST(ChatWorker, StopGivesUpOnAWorkerHeldUpByTheClient) {
+  auto ops = std::make_shared<GatedOps>();
+  auto worker = std::make_unique<ChatWorker>(ops, [] {});
+  worker->Submit("one");
+  WaitFor([&] { return ops->entered == 1; });
+  EXPECT_FALSE(worker->Stop(std::chrono::milliseconds(50)));
+  worker.reset();
+  // The worker outlives its owner and finishes on its own once let through.
+  ops->open = true;
+  WaitFor([&] { return ops->sent == 1; });
+  // Told to stop, it sent nothing after the read it was held up in.
+  std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  EXPECT_EQ(ops->sent, 1);
 }
 
 }  // namespace

@@ -3,11 +3,15 @@
 #include <gtest/gtest.h>
 
 #include "panel/catalogue.h"
-#include "toolkit/chat_bridge.h"
 #include "tests/support/sim/sim.h"
+#include "toolkit/chat_bridge.h"
 
 namespace dizod::sim {
 namespace {
+
+void Post(Program& p, const std::string& line) {
+  PostChatLine(p.chat, line, [] { return false; });
+}
 
 // Every order of up to three user actions (or stray ticks) over a Start, a full
 // minute cycle and more: the chat stays truthful and the panel consistent.
@@ -46,15 +50,14 @@ TEST(Explorer, ChecksCatchFalseTranscripts) {
     return TranscriptViolations(p);
   };
   EXPECT_TRUE(checked([](Program&) {}).empty());
-  EXPECT_FALSE(checked([](Program& p) { PostChatLine(p.chat, "stray"); }).empty());
+  EXPECT_FALSE(checked([](Program& p) { Post(p, "stray"); }).empty());
   EXPECT_FALSE(checked([](Program& p) {
-                 for (auto line : {lines::kBanner, lines::kIdleOff})
-                   PostChatLine(p.chat, std::string(line));
-                 PostChatLine(p.chat, lines::WasIdle("7"));
+                 for (auto line : {lines::kBanner, lines::kIdleOff}) Post(p, std::string(line));
+                 Post(p, lines::WasIdle("7"));
                }).empty());
   EXPECT_FALSE(checked([](Program& p) {
                  for (auto line : {lines::kBanner, lines::kByLine, lines::kDeactivated}) {
-                   PostChatLine(p.chat, std::string(line));
+                   Post(p, std::string(line));
                  }
                }).empty());  // signed off, yet the program goes on
 }

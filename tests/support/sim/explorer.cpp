@@ -1,5 +1,6 @@
 #include "tests/support/sim/explorer.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <unordered_set>
@@ -11,10 +12,15 @@ namespace dizod::sim {
 
 namespace {
 
-constexpr Action kAllActions[] = {Action::kStart, Action::kStop, Action::kExit,  Action::kAbout,
-                                  Action::kClose, Action::kTick, Action::kReason};
-constexpr const char* kActionNames[] = {"Start", "Stop", "Exit",  "About",
-                                        "Close", "Tick", "Reason"};
+constexpr Action kUserActions[] = {Action::kStart, Action::kStop, Action::kExit,  Action::kAbout,
+                                   Action::kClose, Action::kTick, Action::kReason};
+constexpr Action kFaults[] = {Action::kSlowClient, Action::kStallClient, Action::kHangClient,
+                              Action::kCloseRoom};
+constexpr const char* kActionNames[] = {"Start",  "Stop", "Exit",  "About", "Close",    "Tick",
+                                        "Reason", "Slow", "Stall", "Hang",  "CloseRoom"};
+// The user's half-typed message in the room's input box.
+constexpr const char* kDraft = "typing é";
+constexpr std::uint32_t kDraftCaret = 3;
 constexpr double kCycleSeconds = 63;
 
 bool Offered(Program& p, Action action) {
@@ -27,6 +33,25 @@ bool Offered(Program& p, Action action) {
       return p.panel.Enabled(Control::kTimer1);
     default:
       return true;
+  }
+}
+
+bool IsFault(Action action) {
+  return action >= Action::kSlowClient;
+}
+
+Fault ToFault(Action action) {
+  switch (action) {
+    case Action::kSlowClient:
+      return Fault::kSlow;
+    case Action::kStallClient:
+      return Fault::kStall;
+    case Action::kHangClient:
+      return Fault::kHang;
+    case Action::kCloseRoom:
+      return Fault::kCloseRoom;
+    default:
+      return Fault::kNone;
   }
 }
 
@@ -46,6 +71,8 @@ void Perform(Program& p, Action action, int serial) {
       return p.handlers.OnTimerTick();
     case Action::kReason:
       return p.panel.SetText(Control::kText1, "away " + std::to_string(serial));
+    default:
+      return;  // faults happen in the client, not through the panel
   }
 }
 
@@ -121,6 +148,28 @@ std::vector<std::string> TranscriptViolations(Program& p) {
   return violations;
 }
 
+std::vector<std::string> ClientFaultViolations(Program& p, const std::string& draft) {
+  std::vector<std::string> violations;
+  const auto& records = p.channel.Lines();
+  int last_serial = 0;
+  for (const PostedLine& line : p.chat.Posted()) {
+    if (line.serial <= last_serial) violations.push_back("lines out of order");
+    last_serial = line.serial;
+    const auto& record = records.at(line.serial - 1);
+    if (record.text != line.text) violations.push_back("posted a line it was not given");
+    if (record.outcome == LineOutcome::kGivenUp) violations.push_back("a given-up line arrived");
+  }
+  const WindowHandle box = p.Box();
+  // A closed room takes its draft with it; a client that never answers again
+  // keeps whatever it last handled.
+  if (p.chat.AsleepUntil() < kForever && !p.chat.Closed(box) &&
+      (p.chat.TextOf(box) != draft ||
+       p.chat.SelectionOf(box) != std::pair{kDraftCaret, kDraftCaret})) {
+    violations.push_back("draft not back: \"" + p.chat.TextOf(box) + "\"");
+  }
+  return violations;
+}
+
 namespace {
 
 void Mix(std::string& key, double value) {
@@ -147,6 +196,11 @@ std::string StateKey(Program& p, int budget) {
   key += p.handlers.LoopRunning() ? 'L' : '-';
   key += std::to_string(p.handlers.SequenceDepth()) + "|" + p.panel.Text(Control::kText1) + "|" +
          p.panel.Text(Control::kText2) + "|";
+  const auto relative = [now](double t) { return std::isinf(t) ? (t > 0 ? -2.0 : -1.0) : t - now; };
+  Mix(key, relative(p.chat.AsleepUntil()));
+  Mix(key, std::max(p.channel.FreeAt() - now, 0.0));
+  Mix(key, std::max(p.channel.SettledAt() - now, 0.0));
+  key += p.chat.Closed(p.Box()) ? 'C' : '-';
   // The last lines say where in its sequence a handler is; the times since
   // the period's start and its last minute are what the checks still need.
   const auto& posted = p.chat.Posted();
@@ -165,18 +219,24 @@ std::string StateKey(Program& p, int budget) {
 
 struct Trace {
   std::vector<std::vector<Action>> offered;  // per moment from the branch point on
-  std::vector<bool> pruned;
 };
 
 std::vector<std::string> Run(const Schedule& schedule, const Bounds& bounds,
                              std::unordered_set<std::string>* seen, Trace* trace,
                              std::int64_t* pruned) {
   Program p(bounds.start_time_of_day);
+  p.chat.TextOf(p.Box()) = kDraft;
+  p.chat.Select(p.Box(), kDraftCaret, kDraftCaret);
   std::vector<std::string> violations;
   const int branch_from = schedule.empty() ? 0 : schedule.back().point + 1;
   const int budget = bounds.max_actions - static_cast<int>(schedule.size());
+  const int faults_used = static_cast<int>(std::count_if(
+      schedule.begin(), schedule.end(), [](Injection i) { return IsFault(i.action); }));
+  const bool faults_left = faults_used < bounds.max_faults;
+  double ending_at = kForever;
   size_t next = 0;
   int point = 0;
+  const auto due = [&](int here) { return next < schedule.size() && schedule[next].point == here; };
   p.panel.on_yield = [&]() -> bool {
     // Nothing can come before the load event: it is queued before the panel
     // takes any input.
@@ -186,24 +246,43 @@ std::vector<std::string> Run(const Schedule& schedule, const Bounds& bounds,
     if (trace != nullptr && here >= branch_from && budget > 0) {
       const bool fresh = seen->insert(StateKey(p, budget)).second;
       if (!fresh) ++*pruned;
-      trace->pruned.push_back(!fresh);
       std::vector<Action> offered;
       if (fresh && !p.panel.Quit()) {
-        for (Action a : kAllActions) {
+        for (Action a : kUserActions) {
           if (Offered(p, a)) offered.push_back(a);
         }
       }
       trace->offered.push_back(offered);
     }
-    if (next < schedule.size() && schedule[next].point == here) {
-      Perform(p, schedule[next].action, here);
-      ++next;
-      return true;
+    if (!due(here)) return false;
+    const Action action = schedule[next++].action;
+    if (action == Action::kExit || action == Action::kClose) {
+      ending_at = std::min(ending_at, p.panel.Now());
     }
-    return false;
+    Perform(p, action, here);
+    return true;
+  };
+  p.chat.next_fault = [&]() -> Fault {
+    const int here = point++;
+    if (trace != nullptr && here >= branch_from) {
+      const bool offer = budget > 0 && faults_left;
+      trace->offered.push_back(offer ? std::vector<Action>(std::begin(kFaults), std::end(kFaults))
+                                     : std::vector<Action>{});
+    }
+    return due(here) ? ToFault(schedule[next++].action) : Fault::kNone;
   };
   p.Start(bounds.horizon_seconds);
-  for (std::string& v : TranscriptViolations(p)) violations.push_back(std::move(v));
+  const auto add = [&violations](std::vector<std::string> more) {
+    for (std::string& v : more) violations.push_back(std::move(v));
+  };
+  // A faulty client may cut announcements short: what then still holds is
+  // checked line by line.
+  if (faults_used == 0) add(TranscriptViolations(p));
+  add(ClientFaultViolations(p, kDraft));
+  if (p.panel.QuitAt() - ending_at > 8.0) violations.push_back("not gone within 8 s of Exit");
+  if (ending_at < kForever && !p.panel.Quit() && bounds.horizon_seconds - ending_at > 8.0) {
+    violations.push_back("did not end after Exit");
+  }
   return violations;
 }
 

@@ -11,9 +11,25 @@
 
 namespace dizod::sim {
 
-enum class Action { kStart, kStop, kExit, kAbout, kClose, kTick, kReason };
+// What can happen at a moment of a run: a user's action or a stray tick when
+// the panel's pump is entered, or a fault of the chat client when a message is
+// sent to it.
+enum class Action {
+  kStart,
+  kStop,
+  kExit,
+  kAbout,
+  kClose,
+  kTick,
+  kReason,
+  kSlowClient,
+  kStallClient,
+  kHangClient,
+  kCloseRoom,
+};
 
-// An action delivered at the n-th time the pump is entered in a run.
+// An action delivered at the n-th moment of a run (pump entries and messages
+// to the client counted together).
 struct Injection {
   int point;
   Action action;
@@ -25,6 +41,7 @@ struct Bounds {
   double horizon_seconds = 150;
   double start_time_of_day = 36000.3;
   std::int64_t max_runs = -1;  // -1: explore everything within the bounds
+  int max_faults = 1;          // faults of the client per run, within max_actions
 };
 
 struct Report {
@@ -47,5 +64,10 @@ struct Program;
 // What a finished run's transcript breaks: whole announcements, true counts,
 // minutes never early, one sign-off at the very end of the program.
 std::vector<std::string> TranscriptViolations(Program& p);
+
+// What a run with a faulty client breaks: a given-up line that reached the
+// room, lines out of order, the user's draft not back once the client
+// answers, the program not gone within 8 s of Exit or close.
+std::vector<std::string> ClientFaultViolations(Program& p, const std::string& draft);
 
 }  // namespace dizod::sim

@@ -7,6 +7,17 @@
 
 namespace dizod::sim {
 
+namespace {
+
+// The bridge's bound on one message, and the faults' timings.
+constexpr double kSendTimeout = 5.0;
+constexpr double kSlowSeconds = 3.0;
+constexpr double kStallSeconds = 12.0;
+// A client that has not answered for this long counts as hung.
+constexpr double kHungAfter = 5.0;
+
+}  // namespace
+
 WindowHandle ChatClient::AddTopLevel(const std::string& cls) {
   const WindowHandle handle = windows_.size() + 1;
   windows_[handle].cls = cls;
@@ -35,6 +46,15 @@ WindowHandle ChatClient::AddRoom(WindowHandle area, int rich_text_boxes) {
   return room;
 }
 
+void ChatClient::Select(WindowHandle w, std::uint32_t start, std::uint32_t end) {
+  windows_.at(w).selection_start = start;
+  windows_.at(w).selection_end = end;
+}
+
+std::pair<std::uint32_t, std::uint32_t> ChatClient::SelectionOf(WindowHandle w) const {
+  return {windows_.at(w).selection_start, windows_.at(w).selection_end};
+}
+
 int ChatClient::TotalMessages() const {
   int total = 0;
   for (const auto& [handle, window] : windows_) total += window.messages;
@@ -56,8 +76,9 @@ WindowHandle ChatClient::FindTopLevel(const char* class_name) {
 
 WindowHandle ChatClient::FindChild(WindowHandle parent, WindowHandle after,
                                    const char* class_name) {
+  lookups_.push_back(class_name);
   const auto found = windows_.find(parent);
-  if (found == windows_.end()) return 0;
+  if (found == windows_.end() || found->second.closed) return 0;
   const std::vector<WindowHandle>& children = found->second.children;
   auto it = children.begin();
   if (after != 0) {
@@ -66,44 +87,96 @@ WindowHandle ChatClient::FindChild(WindowHandle parent, WindowHandle after,
     ++it;
   }
   for (; it != children.end(); ++it) {
-    if (windows_.at(*it).cls == class_name) return *it;
+    if (windows_.at(*it).cls == class_name && !windows_.at(*it).closed) return *it;
   }
   return 0;
 }
 
-ChatClient::Window* ChatClient::Receiver(WindowHandle w) {
+void ChatClient::Close(WindowHandle w) {
+  Window& window = windows_.at(w);
+  window.closed = true;
+  for (WindowHandle child : window.children) Close(child);
+}
+
+SendResult ChatClient::Send(WindowHandle w, bool abort_if_hung, Delivery delivery,
+                            const std::function<void(Window&, double)>& handle) {
   const auto found = windows_.find(w);
-  if (found == windows_.end() || found->second.hung) return nullptr;
-  ++found->second.messages;
-  return &found->second;
-}
-
-std::optional<std::string> ChatClient::GetText(WindowHandle window) {
-  Window* w = Receiver(window);
-  if (w == nullptr) return std::nullopt;
-  return w->text;
-}
-
-bool ChatClient::SetText(WindowHandle window, const std::string& text) {
-  Window* w = Receiver(window);
-  if (w == nullptr) return false;
-  w->text = text;
-  return true;
-}
-
-bool ChatClient::SetAnsiText(WindowHandle window, const std::string& text) {
-  return SetText(window, text);
-}
-
-bool ChatClient::SendChar(WindowHandle window, unsigned character) {
-  Window* w = Receiver(window);
-  if (w == nullptr) return false;
-  // Like the real client: Enter posts the box's content and empties the box.
-  if (character == 13) {
-    posted_.push_back({now_(), window, w->text});
-    w->text.clear();
+  if (found == windows_.end() || found->second.closed) return SendResult::kGone;
+  Window& window = found->second;
+  const bool awake = clock_ >= asleep_until_;
+  if (!awake && abort_if_hung && clock_ - asleep_since_ >= kHungAfter) {
+    return SendResult::kTimedOut;  // not even queued
   }
-  return true;
+  ++window.messages;
+  const Fault fault = awake && next_fault ? next_fault() : Fault::kNone;
+  if (fault == Fault::kCloseRoom) {
+    Close(window.parent);
+    return SendResult::kGone;
+  }
+  if (fault == Fault::kStall || fault == Fault::kHang) {
+    asleep_since_ = clock_;
+    asleep_until_ = fault == Fault::kStall ? clock_ + kStallSeconds : kForever;
+  }
+  if (clock_ >= asleep_until_) {
+    if (fault == Fault::kSlow) clock_ += kSlowSeconds;
+    handle(window, clock_);
+    return SendResult::kAnswered;
+  }
+  // Handled in order once the client wakes; never by a client that does not.
+  if (asleep_until_ < kForever) handle(window, asleep_until_);
+  if (delivery == Delivery::kQueued) return SendResult::kTimedOut;
+  if (asleep_until_ - clock_ <= kSendTimeout) {
+    clock_ = asleep_until_;
+    return SendResult::kAnswered;
+  }
+  clock_ += kSendTimeout;
+  return SendResult::kTimedOut;
+}
+
+SendResult ChatClient::ReadDraft(WindowHandle box, Draft& draft) {
+  return Send(box, true, Delivery::kBounded, [&draft](Window& w, double) {
+    draft = {w.text, w.selection_start, w.selection_end};
+  });
+}
+
+SendResult ChatClient::SetLine(WindowHandle box, const std::string& text) {
+  return Send(box, false, Delivery::kBounded, [this, text](Window& w, double) {
+    w.text = text;
+    w.selection_start = w.selection_end = 0;
+    w.serial = serial_;
+  });
+}
+
+SendResult ChatClient::SendChar(WindowHandle box, unsigned character) {
+  return Send(box, false, Delivery::kBounded, [this, box, character](Window& w, double at) {
+    // Like the real client: Enter posts the box's content and empties the box.
+    if (character != 13) return;
+    posted_.push_back({at, box, w.text, w.serial});
+    w.text.clear();
+    w.selection_start = w.selection_end = 0;
+    w.serial = 0;
+  });
+}
+
+SendResult ChatClient::RestoreDraft(WindowHandle box, const Draft& draft, Delivery delivery) {
+  return Send(box, false, delivery, [draft](Window& w, double) {
+    w.text = draft.text;
+    w.selection_start = draft.selection_start;
+    w.selection_end = draft.selection_end;
+    w.serial = 0;
+  });
+}
+
+SendResult ChatClient::Probe(WindowHandle box) {
+  if (asleep_until_ == kForever && clock_ < kForever) {
+    // Asked for ever, never answered: the worker is held up to the end.
+    clock_ = kForever;
+    return SendResult::kTimedOut;
+  }
+  const auto saved = std::move(next_fault);
+  const SendResult result = Send(box, false, Delivery::kBounded, [](Window&, double) {});
+  next_fault = saved;
+  return result;
 }
 
 Panel::Panel(double start_time_of_day) : tod_offset_(start_time_of_day) {
@@ -220,6 +293,24 @@ PumpResult Panel::DispatchOne(double monotonic_deadline) {
     if (handlers_ != nullptr) handlers_->OnTimerTick();
   }
   return PumpResult::kDispatched;
+}
+
+bool Channel::Submit(const std::string& line) {
+  if (Busy()) return false;
+  const double now = panel_.Now();
+  const int serial = static_cast<int>(records_.size()) + 1;
+  client_.SetClock(now);
+  client_.SetSerial(serial);
+  const LineResult result = PostChatLine(client_, line, [] { return false; });
+  settled_at_ = client_.Clock();
+  records_.push_back({serial, line, now, settled_at_, result.outcome});
+  if (result.stuck_box != 0) {
+    AwaitClient(client_, result.stuck_box, [this] { return client_.Clock() == kForever; });
+  }
+  free_at_ = client_.Clock();
+  // The worker wakes the panel's message loop when the line is done.
+  if (settled_at_ > now) panel_.At(settled_at_, [] {});
+  return true;
 }
 
 Program::Program(double start_time_of_day, bool with_room) : panel(start_time_of_day) {

@@ -11,8 +11,10 @@
 #include <string>
 #include <vector>
 
-#include "panel/panel_handlers.h"
 #include "panel/panel_controls.h"
+#include "panel/panel_handlers.h"
+#include "toolkit/chat_bridge.h"
+#include "toolkit/chat_channel.h"
 #include "toolkit/clock_pump.h"
 #include "toolkit/window_ops.h"
 
@@ -24,14 +26,23 @@ struct PostedLine {
   double time;
   WindowHandle box;
   std::string text;
+  int serial;  // the line handed to the channel that put the text in the box; 0: none
 };
 
-// The chat client's windows. Handles start at 1; a window's children are kept
-// in the platform's order.
+// What the chat client does with one message sent to it.
+enum class Fault {
+  kNone,       // handles it at once
+  kSlow,       // handles it after 3 s
+  kStall,      // stalls 12 s inside it, then wakes and goes on
+  kHang,       // stalls inside it and never answers again
+  kCloseRoom,  // closes the room while handling it: the message is lost
+};
+
+// The chat client's windows, and how the client answers messages. Handles
+// start at 1; a window's children are kept in the platform's order. Messages
+// run on the worker's clock, which the channel sets before each line.
 class ChatClient : public WindowOps {
  public:
-  explicit ChatClient(std::function<double()> now = [] { return 0.0; }) : now_(std::move(now)) {}
-
   WindowHandle AddTopLevel(const std::string& cls);
   WindowHandle AddChild(WindowHandle parent, const std::string& cls);
   // A frame with its client area; then rooms and other documents go in `area`.
@@ -43,21 +54,35 @@ class ChatClient : public WindowOps {
   }
 
   std::string& TextOf(WindowHandle w) { return windows_.at(w).text; }
+  bool Closed(WindowHandle w) const { return windows_.at(w).closed; }
+  void Select(WindowHandle w, std::uint32_t start, std::uint32_t end);
+  std::pair<std::uint32_t, std::uint32_t> SelectionOf(WindowHandle w) const;
   // Messages (text reads and writes, characters) the window has received.
   int MessagesTo(WindowHandle w) const { return windows_.at(w).messages; }
   int TotalMessages() const;
-  // A hung window takes no message at all.
-  void Hang(WindowHandle w) { windows_.at(w).hung = true; }
+  // The class of every child lookup, in order.
+  const std::vector<std::string>& Lookups() const { return lookups_; }
+
+  // Decides each message's fault; none when unset.
+  std::function<Fault()> next_fault;
+  // Messages sent from the worker's clock `time` on.
+  void SetClock(double time) { clock_ = time; }
+  double Clock() const { return clock_; }
+  // The line whose messages follow.
+  void SetSerial(int serial) { serial_ = serial; }
+  // When the client answers again: -inf while it answers, +inf when never.
+  double AsleepUntil() const { return asleep_until_; }
 
   const std::vector<PostedLine>& Posted() const { return posted_; }
   std::vector<std::string> PostedTexts() const;
 
   WindowHandle FindTopLevel(const char* class_name) override;
   WindowHandle FindChild(WindowHandle parent, WindowHandle after, const char* class_name) override;
-  std::optional<std::string> GetText(WindowHandle window) override;
-  bool SetText(WindowHandle window, const std::string& text) override;
-  bool SetAnsiText(WindowHandle window, const std::string& text) override;
-  bool SendChar(WindowHandle window, unsigned character) override;
+  SendResult ReadDraft(WindowHandle box, Draft& draft) override;
+  SendResult SetLine(WindowHandle box, const std::string& text) override;
+  SendResult SendChar(WindowHandle box, unsigned character) override;
+  SendResult RestoreDraft(WindowHandle box, const Draft& draft, Delivery delivery) override;
+  SendResult Probe(WindowHandle box) override;
 
  private:
   struct Window {
@@ -65,15 +90,24 @@ class ChatClient : public WindowOps {
     WindowHandle parent = 0;
     std::vector<WindowHandle> children;
     std::string text;
+    std::uint32_t selection_start = 0, selection_end = 0;
+    int serial = 0;
     int messages = 0;
-    bool hung = false;
+    bool closed = false;
   };
-  Window* Receiver(WindowHandle w);
+  // Sends one message; `handle` is what handling it does, at the given time.
+  SendResult Send(WindowHandle w, bool abort_if_hung, Delivery delivery,
+                  const std::function<void(Window&, double)>& handle);
+  void Close(WindowHandle w);
 
-  std::function<double()> now_;
   std::map<WindowHandle, Window> windows_;
   std::vector<WindowHandle> top_level_;
   std::vector<PostedLine> posted_;
+  std::vector<std::string> lookups_;
+  double clock_ = 0;
+  int serial_ = 0;
+  double asleep_since_ = 0;
+  double asleep_until_ = -kForever;
 };
 
 // The panel's controls, clock and message queue. Time moves only while the
@@ -100,6 +134,7 @@ class Panel : public PanelControls, public ClockPump {
 
   double Now() const { return now_; }
   bool Quit() const { return quit_; }
+  double QuitAt() const { return quit_at_; }
   bool Hidden() const { return hidden_; }
   int KeepOnTopCalls() const { return keep_on_top_calls_; }
   int Dispatched() const { return dispatched_; }
@@ -123,7 +158,10 @@ class Panel : public PanelControls, public ClockPump {
   void KeepOnTop() override { ++keep_on_top_calls_; }
   void Hide() override { hidden_ = true; }
   void PostDeferred(DeferredEvent event) override { posted_.push_back(event); }
-  void EndProgram() override { quit_ = true; }
+  void EndProgram() override {
+    if (!quit_) quit_at_ = now_;
+    quit_ = true;
+  }
 
   ClockReading ReadClock() override;
   PumpResult DispatchOne(double monotonic_deadline) override;
@@ -138,6 +176,7 @@ class Panel : public PanelControls, public ClockPump {
   std::deque<DeferredEvent> posted_;
   std::multimap<double, std::function<void()>> scheduled_;
   bool quit_ = false;
+  double quit_at_ = kForever;
   bool stopped_ = false;
   double until_ = kForever;
   bool hidden_ = false;
@@ -148,12 +187,42 @@ class Panel : public PanelControls, public ClockPump {
   int max_depth_ = 0;
 };
 
+// The worker that talks to the chat client, in virtual time: a line handed
+// over runs through the bridge at once on the worker's own clock, and the
+// panel learns of it when the panel's clock reaches the line's end.
+class Channel : public ChatChannel {
+ public:
+  Channel(ChatClient& client, Panel& panel) : client_(client), panel_(panel) {}
+
+  bool Submit(const std::string& line) override;
+  bool LineInFlight() override { return panel_.Now() < settled_at_; }
+  bool Busy() override { return panel_.Now() < free_at_; }
+
+  struct Record {
+    int serial;
+    std::string text;
+    double submitted, settled;
+    LineOutcome outcome;
+  };
+  const std::vector<Record>& Lines() const { return records_; }
+  double FreeAt() const { return free_at_; }
+  double SettledAt() const { return settled_at_; }
+
+ private:
+  ChatClient& client_;
+  Panel& panel_;
+  double settled_at_ = 0;
+  double free_at_ = 0;
+  std::vector<Record> records_;
+};
+
 // A whole program: the panel's handlers on the simulated panel, posting into a
 // client with one chat room.
 struct Program {
   Panel panel;
-  ChatClient chat{[this] { return panel.Now(); }};
-  PanelHandlers handlers{panel, panel, chat};
+  ChatClient chat;
+  Channel channel{chat, panel};
+  PanelHandlers handlers{panel, panel, channel};
   WindowHandle area = 0;
   WindowHandle room = 0;
 
@@ -162,6 +231,8 @@ struct Program {
   // Raises the load event and runs the message loop until `until`.
   void Start(double until);
   std::vector<std::string> Lines() const { return chat.PostedTexts(); }
+  // The room's input box (0 without a room).
+  WindowHandle Box() const { return room == 0 ? 0 : chat.Child(room, 1); }
 };
 
 }  // namespace dizod::sim
