@@ -2,25 +2,43 @@
 
 #include <commctrl.h>
 
+#include <chrono>
+#include <memory>
+
 #include "panel/panel_handlers.h"
 #include "panel/win32_panel_window.h"
+#include "toolkit/chat_worker.h"
 #include "toolkit/win32_window_ops.h"
 
 namespace dizod {
+
+namespace {
+
+// How long the program waits, once its window is gone, for the chat worker
+// to finish a message it is in; a client that holds it up longer does not
+// hold up the program's end.
+constexpr std::chrono::milliseconds kWorkerGrace{500};
+
+}  // namespace
 
 int RunPanel(HINSTANCE instance, int show_command, Win32ClockPump& pump) {
   INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_STANDARD_CLASSES};
   InitCommonControlsEx(&controls);
 
-  Win32WindowOps chat;
   PanelWindow window(instance);
+  if (!window.Create()) return 1;
+  // Any message wakes the panel's pump; this one the panel passes over.
+  const HWND panel = window.Hwnd();
+  ChatWorker chat(std::make_shared<Win32WindowOps>(),
+                  [panel] { PostMessageW(panel, kWakeMessage, 0, 0); });
   PanelHandlers handlers(window, pump, chat);
   window.SetHandlers(&handlers);
-  if (!window.Create()) return 1;
-  pump.SetDialogWindow(window.Hwnd());
+  pump.SetDialogWindow(panel);
   // The panel is on the screen before its first line goes out.
   window.ShowAndLoad(show_command);
-  return pump.RunMessageLoop();
+  const int exit_code = pump.RunMessageLoop();
+  chat.Stop(kWorkerGrace);
+  return exit_code;
 }
 
 }  // namespace dizod

@@ -12,6 +12,8 @@
 namespace dizod {
 
 inline constexpr wchar_t kPanelClassName[] = L"DizodIdlePanel";
+// Posted to the panel to wake its message pump; the panel does nothing with it.
+inline constexpr UINT kWakeMessage = WM_APP + 3;
 
 // The child-window identifier of each control of the panel.
 constexpr int ControlId(Control control) {

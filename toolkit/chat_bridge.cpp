@@ -22,12 +22,30 @@ WindowHandle FindInputBox(WindowOps& ops, WindowHandle room) {
   return ops.FindChild(room, first, kRichTextClass);
 }
 
-// The client is behind with our messages: the user's draft goes into its
-// queue right behind them, so it is what the box holds once the client wakes.
-LineResult QueueDraftBehind(WindowOps& ops, WindowHandle box, const Draft& draft,
-                            LineOutcome outcome) {
-  ops.RestoreDraft(box, draft, Delivery::kQueued);
-  return {outcome, box};
+LineResult Done(LineOutcome outcome) {
+  LineResult result;
+  result.outcome = outcome;
+  return result;
+}
+
+// The client is behind with our messages: once it answers again, the box
+// must hold the user's draft, not our line.
+LineResult FellBehind(WindowHandle box, const Draft& draft, LineOutcome outcome) {
+  return {outcome, box, draft};
+}
+
+bool AwaitClient(WindowOps& ops, WindowHandle box, const std::function<bool()>& stopping) {
+  for (;;) {
+    switch (ops.Probe(box)) {
+      case SendResult::kAnswered:
+        return true;
+      case SendResult::kGone:
+        return false;
+      case SendResult::kTimedOut:
+        if (stopping()) return false;
+        break;
+    }
+  }
 }
 
 }  // namespace
@@ -56,50 +74,58 @@ LineResult PostChatLine(WindowOps& ops, const std::string& text,
       return {};
     case SendResult::kTimedOut:
       // Nothing of the line reached the box; a read handled late changes nothing.
-      return {LineOutcome::kGivenUp};
+      return Done(LineOutcome::kGivenUp);
     case SendResult::kAnswered:
       break;
   }
-  if (stopping()) return {LineOutcome::kGivenUp};
+  if (stopping()) return Done(LineOutcome::kGivenUp);
   switch (ops.SetLine(box, text)) {
     case SendResult::kGone:
-      return {LineOutcome::kGivenUp};
+      return Done(LineOutcome::kGivenUp);
     case SendResult::kTimedOut:
-      // The line lands in the box when the client wakes; it must not stay there.
-      return QueueDraftBehind(ops, box, draft, LineOutcome::kGivenUp);
+      // The line may land in the box when the client wakes; it must not stay there.
+      return FellBehind(box, draft, LineOutcome::kGivenUp);
     case SendResult::kAnswered:
       break;
   }
-  if (stopping()) return QueueDraftBehind(ops, box, draft, LineOutcome::kGivenUp);
+  if (stopping()) {
+    if (ops.RestoreDraft(box, draft) == SendResult::kTimedOut) {
+      return FellBehind(box, draft, LineOutcome::kGivenUp);
+    }
+    return Done(LineOutcome::kGivenUp);
+  }
   switch (ops.SendChar(box, kCarriageReturn)) {
     case SendResult::kGone:
-      return {LineOutcome::kGivenUp};
+      return Done(LineOutcome::kGivenUp);
     case SendResult::kTimedOut:
       // The client has the Enter in hand and posts the line when it is done.
-      return QueueDraftBehind(ops, box, draft, LineOutcome::kPosted);
+      return FellBehind(box, draft, LineOutcome::kPosted);
     case SendResult::kAnswered:
       break;
   }
   // Enter empties the box: an empty draft with the caret at 0 is already back.
   if (draft.text.empty() && draft.selection_start == 0 && draft.selection_end == 0) {
-    return {LineOutcome::kPosted};
+    return Done(LineOutcome::kPosted);
   }
-  if (ops.RestoreDraft(box, draft, Delivery::kBounded) == SendResult::kTimedOut) {
-    return {LineOutcome::kPosted, box};
+  if (ops.RestoreDraft(box, draft) == SendResult::kTimedOut) {
+    return FellBehind(box, draft, LineOutcome::kPosted);
   }
-  return {LineOutcome::kPosted};
+  return Done(LineOutcome::kPosted);
 }
 
-bool AwaitClient(WindowOps& ops, WindowHandle box, const std::function<bool()>& stopping) {
+bool Recover(WindowOps& ops, const LineResult& result, const std::function<bool()>& stopping) {
   for (;;) {
-    switch (ops.Probe(box)) {
+    if (!AwaitClient(ops, result.stuck_box, stopping)) return false;
+    if (!result.draft) return true;
+    // Not asked before it answers: a message the client had not yet taken
+    // when its time ran out may be lost.
+    switch (ops.RestoreDraft(result.stuck_box, *result.draft)) {
       case SendResult::kAnswered:
         return true;
       case SendResult::kGone:
         return false;
       case SendResult::kTimedOut:
-        if (stopping()) return false;
-        break;
+        break;  // behind again: wait once more
     }
   }
 }

@@ -4,6 +4,7 @@
 // thread that talks to the client, never on the panel's.
 
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "toolkit/window_ops.h"
@@ -22,22 +23,24 @@ enum class LineOutcome {
 
 struct LineResult {
   LineOutcome outcome = LineOutcome::kDropped;
-  // The input box of a client that stopped answering in the middle of the
-  // line; messages to it are still waiting to be handled.
+  // The input box of a client that fell behind in the middle of the line.
   WindowHandle stuck_box = 0;
+  // What that box must hold again once the client answers.
+  std::optional<Draft> draft;
 };
 
 // Writes `text` into the room's input box and presses Enter there, then puts
 // back what the user had in the box. Drops the line silently when there is
 // no room or no input box. When the client does not answer in time, the
-// line is given up before its Enter, and the draft is queued behind it so
-// that the box holds the user's text once the client wakes. `stopping` is
-// asked between messages: the program is ending, so no Enter follows.
+// line is given up before its Enter and the result says where the client
+// fell behind. `stopping` is asked between messages: the program is ending,
+// so no Enter follows.
 LineResult PostChatLine(WindowOps& ops, const std::string& text,
                         const std::function<bool()>& stopping);
 
-// Waits, message by message, until the client answers again; false when it
-// stopped because `stopping` said so or the box went away.
-bool AwaitClient(WindowOps& ops, WindowHandle box, const std::function<bool()>& stopping);
+// Waits, message by message, until the client that fell behind answers again,
+// then puts the user's draft back. False when it stopped first because
+// `stopping` said so or the box went away.
+bool Recover(WindowOps& ops, const LineResult& result, const std::function<bool()>& stopping);
 
 }  // namespace dizod

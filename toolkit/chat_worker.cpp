@@ -34,7 +34,7 @@ struct ChatWorker::Shared {
     wake();
     // Until a client that fell behind has caught up, further lines would only
     // pile up behind ours: the worker stays busy and refuses them.
-    if (result.stuck_box != 0) AwaitClient(*ops, result.stuck_box, stopping);
+    if (result.stuck_box != 0) Recover(*ops, result, stopping);
     const std::lock_guard lock(mutex);
     busy = false;
   }

@@ -3,8 +3,10 @@
 // implements it over user32; the tests implement it over a simulated window tree.
 //
 // The chat client is another program that may be slow, stall or vanish: every
-// message to it is bounded in time, and a message that timed out is still
-// handled, in order, once the client answers again.
+// message to it is bounded in time. A message the client was already handling
+// when the time ran out takes effect once the client wakes; whether one it had
+// not yet taken is still handled then differs between systems, so nothing may
+// depend on it.
 
 #include <cstdint>
 #include <string>
@@ -16,14 +18,8 @@ using WindowHandle = std::uintptr_t;
 
 enum class SendResult {
   kAnswered,  // the client handled the message
-  kTimedOut,  // not handled in time; it still will be, once the client wakes
+  kTimedOut,  // not handled in time
   kGone,      // the window no longer exists
-};
-
-// How long a message may wait for the client.
-enum class Delivery {
-  kBounded,  // up to the bridge's time limit
-  kQueued,   // not at all: the message only joins the client's queue
 };
 
 // What the user had in the input box: its text and selection (the caret when
@@ -54,7 +50,7 @@ class WindowOps {
   // Sends the box one character message.
   virtual SendResult SendChar(WindowHandle box, unsigned character) = 0;
   // Puts the draft back, losslessly, with its selection.
-  virtual SendResult RestoreDraft(WindowHandle box, const Draft& draft, Delivery delivery) = 0;
+  virtual SendResult RestoreDraft(WindowHandle box, const Draft& draft) = 0;
   // A message that does nothing: answered once the client has handled every
   // message sent to it before.
   virtual SendResult Probe(WindowHandle box) = 0;

@@ -165,19 +165,6 @@ INSTANTIATE_TEST_SUITE_P(E2e, ClientLayouts,
                                            Layout{"no_document", {"none"}, -1}),
                          [](const auto& info) { return std::string(info.param.name); });
 
-TEST(Startup, UsersDraftIsPutBackAfterEachLine) {
-  Standin chat({"room"}, "half a sentence");
-  Panel panel;
-  ASSERT_TRUE(chat.WaitPosted(3, 8000));
-  Sleep(300);
-  EXPECT_EQ(chat.PostedBytes(), kStartupLines);
-  HWND room = FindWindowExA(FindWindowExA(chat.Frame(), nullptr, "MDIClient", nullptr), nullptr,
-                            "AOL Child", nullptr);
-  HWND input =
-      FindWindowExA(room, FindWindowExA(room, nullptr, "RICHCNTL", nullptr), "RICHCNTL", nullptr);
-  EXPECT_EQ(panel.Text(input), L"half a sentence");
-}
-
 TEST(Startup, WithoutAChatClientThePanelRunsAndCloses) {
   Panel panel;
   ASSERT_NE(panel.Hwnd(), nullptr);
@@ -186,20 +173,6 @@ TEST(Startup, WithoutAChatClientThePanelRunsAndCloses) {
   EXPECT_TRUE(panel.Answers(1000));
   panel.Close();
   EXPECT_TRUE(panel.process().WaitExit(8000));
-}
-
-TEST(Startup, HungInputBoxDoesNotFreezeThePanel) {
-  Standin chat({"hung"});
-  Panel panel;
-  ASSERT_NE(panel.Hwnd(), nullptr);
-  // Each send gives up after five seconds at most; the panel answers between them.
-  const long long start = NowMs();
-  int answered = 0;
-  while (NowMs() - start < 12000) answered += panel.Answers(6000);
-  EXPECT_GT(answered, 0);
-  EXPECT_TRUE(chat.Posted().empty());
-  panel.Close();
-  EXPECT_TRUE(panel.process().WaitExit(20000));
 }
 
 }  // namespace

@@ -20,6 +20,16 @@ LineResult Post(ChatClient& chat, const std::string& text) {
   return PostChatLine(chat, text, [] { return false; });
 }
 
+// As the worker does: the line, then, where the client fell behind, waiting
+// for it to answer again and putting the draft back. Returns when the worker
+// knew how the line went.
+LineResult PostAndRecover(ChatClient& chat, const std::string& text, double* settled) {
+  const LineResult result = Post(chat, text);
+  *settled = chat.Clock();
+  if (result.stuck_box != 0) Recover(chat, result, [&] { return chat.Clock() == sim::kForever; });
+  return result;
+}
+
 TEST(LocateChatRoom, NothingWithoutTheClientOrItsParts) {
   ChatClient none;
   EXPECT_EQ(LocateChatRoom(none), 0u);
@@ -160,9 +170,10 @@ TEST(PostChatLine, EveryFaultAtEveryMessageKeepsTheDraftAndNeverPostsAGivenUpLin
     chat.Select(box, 2, 2);
     int message = 0;
     chat.next_fault = [&] { return message++ == c.at ? c.fault : Fault::kNone; };
-    const LineResult result = Post(chat, "line");
+    double settled = 0;
+    const LineResult result = PostAndRecover(chat, "line", &settled);
     EXPECT_EQ(result.outcome, c.outcome);
-    EXPECT_DOUBLE_EQ(chat.Clock(), c.settled_at);
+    EXPECT_DOUBLE_EQ(settled, c.settled_at);
     EXPECT_EQ(chat.PostedTexts(), c.posted);
     if (!c.posted.empty()) {
       EXPECT_DOUBLE_EQ(chat.Posted()[0].time, c.posted_at);
@@ -196,16 +207,27 @@ TEST(PostChatLine, ProgramEndingBetweenSetAndEnterPutsTheDraftBackWithoutEnter) 
   EXPECT_EQ(chat.TextOf(box), "draft");
 }
 
-TEST(AwaitClient, ReturnsWhenTheClientWakesOrWhenToldToStop) {
+TEST(Recover, WaitsForTheClientToWakeAndGivesUpOnAGoneBox) {
   ChatClient chat;
-  const WindowHandle box = chat.Child(chat.AddRoom(chat.AddClient()), 1);
+  const WindowHandle room = chat.AddRoom(chat.AddClient());
+  const WindowHandle box = chat.Child(room, 1);
+  chat.TextOf(box) = "draft";
   chat.next_fault = [] { return Fault::kStall; };
-  Post(chat, "line");  // stalls at 0 until 12
+  const LineResult result = Post(chat, "line");  // stalls inside the read until 12
+  EXPECT_EQ(result.stuck_box, 0u);               // a read changes nothing: nothing to wait for
   chat.next_fault = nullptr;
-  EXPECT_TRUE(AwaitClient(chat, box, [] { return false; }));
+  ChatClient gone;
+  const WindowHandle gone_box = gone.Child(gone.AddRoom(gone.AddClient()), 1);
+  gone.next_fault = [] { return Fault::kCloseRoom; };
+  Post(gone, "line");
+  gone.next_fault = nullptr;
+  EXPECT_FALSE(
+      Recover(gone, {LineOutcome::kGivenUp, gone_box, Draft{"x", 0, 0}}, [] { return false; }));
+  EXPECT_TRUE(
+      Recover(chat, {LineOutcome::kGivenUp, box, Draft{"back", 2, 4}}, [] { return false; }));
   EXPECT_DOUBLE_EQ(chat.Clock(), 12);
-  EXPECT_FALSE(AwaitClient(chat, chat.Child(chat.AddRoom(chat.AddClient()), 0) + 1000,
-                           [] { return false; }));
+  EXPECT_EQ(chat.TextOf(box), "back");
+  EXPECT_EQ(chat.SelectionOf(box), (std::pair<std::uint32_t, std::uint32_t>{2, 4}));
 }
 
 // Waits a little while for another thread to make `done` hold.
@@ -230,7 +252,7 @@ class GatedOps : public WindowOps {
   SendResult ReadDraft(WindowHandle, Draft&) override { return Pass(); }
   SendResult SetLine(WindowHandle, const std::string&) override { return Pass(); }
   SendResult SendChar(WindowHandle, unsigned) override { return Pass(); }
-  SendResult RestoreDraft(WindowHandle, const Draft&, Delivery) override { return Pass(); }
+  SendResult RestoreDraft(WindowHandle, const Draft&) override { return Pass(); }
   SendResult Probe(WindowHandle) override { return Pass(); }
 
  private:

@@ -1,5 +1,6 @@
 #include "tests/support/driver/driver.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <sstream>
@@ -58,6 +59,26 @@ std::string Ansi(const std::string& utf8) {
   return ansi;
 }
 
+std::string FromHex(std::string_view hex) {
+  return Unhex(std::string(hex));
+}
+
+LatencyProbe::LatencyProbe(HWND window)
+    : thread_([this, window] {
+        while (!stop_) {
+          const long long sent = NowMs();
+          DWORD_PTR result = 0;
+          if (!SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL, 30000, &result)) return;
+          worst_ms_ = std::max(worst_ms_.load(), NowMs() - sent);
+          Sleep(20);
+        }
+      }) {}
+
+LatencyProbe::~LatencyProbe() {
+  stop_ = true;
+  thread_.join();
+}
+
 std::vector<std::string> AnsiLines(const std::vector<std::string_view>& lines) {
   std::vector<std::string> result;
   for (std::string_view line : lines) result.push_back(Ansi(std::string(line)));
@@ -105,12 +126,12 @@ double Process::CpuSeconds() const {
   return seconds(kernel) + seconds(user);
 }
 
-Standin::Standin(const std::vector<std::string>& docs, const std::string& draft)
+Standin::Standin(const std::vector<std::string>& docs, const std::wstring& options)
     : path_(TempPath("standin")) {
   DeleteFileA(path_.c_str());  // process ids come round again under Wine
   std::wstring arguments = L"--transcript \"" + Widen(path_) + L"\"";
   for (const std::string& doc : docs) arguments += L" --doc " + Widen(doc);
-  if (!draft.empty()) arguments += L" --draft \"" + Widen(draft) + L"\"";
+  if (!options.empty()) arguments += L" " + options;
   process_ = Process(L"" STANDIN_EXE, arguments);
   // The frame is shown once every window of the client is in place.
   WaitFor(
@@ -135,7 +156,7 @@ std::vector<TranscriptEntry> Standin::Entries() const {
     TranscriptEntry entry;
     std::string hex;
     fields >> entry.ms >> entry.doc >> entry.box >> entry.event >> hex;
-    entry.bytes = Unhex(hex);
+    entry.bytes = entry.event == "BOX" ? hex : Unhex(hex);
     entries.push_back(entry);
   }
   return entries;
@@ -153,6 +174,14 @@ std::vector<std::string> Standin::PostedBytes() const {
   std::vector<std::string> bytes;
   for (const TranscriptEntry& entry : Posted()) bytes.push_back(entry.bytes);
   return bytes;
+}
+
+std::string Standin::LastBox() const {
+  std::string last;
+  for (const TranscriptEntry& entry : Entries()) {
+    if (entry.event == "BOX") last = entry.bytes;
+  }
+  return last;
 }
 
 bool Standin::WaitPosted(size_t count, int timeout_ms) const {

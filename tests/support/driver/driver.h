@@ -5,8 +5,10 @@
 
 #include <windows.h>
 
+#include <atomic>
 #include <functional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "panel/panel_controls.h"
@@ -19,6 +21,8 @@ long long NowMs();
 bool WaitFor(const std::function<bool()>& done, int timeout_ms);
 // Bytes as the stand-in sees them (Windows-1252) from UTF-8 test text.
 std::string Ansi(const std::string& utf8);
+// The bytes written in hex, two digits a byte.
+std::string FromHex(std::string_view hex);
 
 // A started program; terminated when still running at the end of the test.
 class Process {
@@ -45,14 +49,16 @@ struct TranscriptEntry {
   long long ms;
   int doc;
   int box;
-  std::string event;  // SET or CR
-  std::string bytes;
+  std::string event;  // SET, CR or BOX
+  std::string bytes;  // for BOX: "<start>,<end>:<UTF-16LE hex>" as it stands
 };
 
 class Standin {
  public:
-  // Starts the stand-in chat client with these document windows ("room", ...).
-  explicit Standin(const std::vector<std::string>& docs = {"room"}, const std::string& draft = "");
+  // Starts the stand-in chat client with these document windows ("room", ...)
+  // and further options of its own (a draft, faults).
+  explicit Standin(const std::vector<std::string>& docs = {"room"},
+                   const std::wstring& options = L"");
   ~Standin();
 
   std::vector<TranscriptEntry> Entries() const;
@@ -60,6 +66,9 @@ class Standin {
   std::vector<TranscriptEntry> Posted() const;
   std::vector<std::string> PostedBytes() const;
   bool WaitPosted(size_t count, int timeout_ms) const;
+  // What the input box held after the last message from outside:
+  // "<start>,<end>:<UTF-16LE hex>", or "" before any.
+  std::string LastBox() const;
   HWND Frame() const { return frame_; }
   Process& process() { return process_; }
 
@@ -89,6 +98,22 @@ class Panel {
  private:
   Process process_;
   HWND hwnd_ = nullptr;
+};
+
+// How long a window takes to handle a message, asked from another thread
+// every 20 ms for as long as this object lives.
+class LatencyProbe {
+ public:
+  explicit LatencyProbe(HWND window);
+  ~LatencyProbe();
+  LatencyProbe(const LatencyProbe&) = delete;
+  LatencyProbe& operator=(const LatencyProbe&) = delete;
+  long long WorstMs() const { return worst_ms_; }
+
+ private:
+  std::atomic<bool> stop_{false};
+  std::atomic<long long> worst_ms_{0};
+  std::thread thread_;
 };
 
 // The bytes of a catalogue line as the chat client receives them.

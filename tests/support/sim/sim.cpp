@@ -98,7 +98,7 @@ void ChatClient::Close(WindowHandle w) {
   for (WindowHandle child : window.children) Close(child);
 }
 
-SendResult ChatClient::Send(WindowHandle w, bool abort_if_hung, Delivery delivery,
+SendResult ChatClient::Send(WindowHandle w, bool abort_if_hung,
                             const std::function<void(Window&, double)>& handle) {
   const auto found = windows_.find(w);
   if (found == windows_.end() || found->second.closed) return SendResult::kGone;
@@ -122,25 +122,26 @@ SendResult ChatClient::Send(WindowHandle w, bool abort_if_hung, Delivery deliver
     handle(window, clock_);
     return SendResult::kAnswered;
   }
-  // Handled in order once the client wakes; never by a client that does not.
-  if (asleep_until_ < kForever) handle(window, asleep_until_);
-  if (delivery == Delivery::kQueued) return SendResult::kTimedOut;
   if (asleep_until_ - clock_ <= kSendTimeout) {
     clock_ = asleep_until_;
+    handle(window, clock_);
     return SendResult::kAnswered;
   }
+  // The message the client stalls in takes effect once it wakes (never, when
+  // it does not); one it had not yet taken is lost, as it may be.
+  if (fault != Fault::kNone && asleep_until_ < kForever) handle(window, asleep_until_);
   clock_ += kSendTimeout;
   return SendResult::kTimedOut;
 }
 
 SendResult ChatClient::ReadDraft(WindowHandle box, Draft& draft) {
-  return Send(box, true, Delivery::kBounded, [&draft](Window& w, double) {
+  return Send(box, true, [&draft](Window& w, double) {
     draft = {w.text, w.selection_start, w.selection_end};
   });
 }
 
 SendResult ChatClient::SetLine(WindowHandle box, const std::string& text) {
-  return Send(box, false, Delivery::kBounded, [this, text](Window& w, double) {
+  return Send(box, false, [this, text](Window& w, double) {
     w.text = text;
     w.selection_start = w.selection_end = 0;
     w.serial = serial_;
@@ -148,7 +149,7 @@ SendResult ChatClient::SetLine(WindowHandle box, const std::string& text) {
 }
 
 SendResult ChatClient::SendChar(WindowHandle box, unsigned character) {
-  return Send(box, false, Delivery::kBounded, [this, box, character](Window& w, double at) {
+  return Send(box, false, [this, box, character](Window& w, double at) {
     // Like the real client: Enter posts the box's content and empties the box.
     if (character != 13) return;
     posted_.push_back({at, box, w.text, w.serial});
@@ -158,8 +159,8 @@ SendResult ChatClient::SendChar(WindowHandle box, unsigned character) {
   });
 }
 
-SendResult ChatClient::RestoreDraft(WindowHandle box, const Draft& draft, Delivery delivery) {
-  return Send(box, false, delivery, [draft](Window& w, double) {
+SendResult ChatClient::RestoreDraft(WindowHandle box, const Draft& draft) {
+  return Send(box, false, [draft](Window& w, double) {
     w.text = draft.text;
     w.selection_start = draft.selection_start;
     w.selection_end = draft.selection_end;
@@ -174,7 +175,7 @@ SendResult ChatClient::Probe(WindowHandle box) {
     return SendResult::kTimedOut;
   }
   const auto saved = std::move(next_fault);
-  const SendResult result = Send(box, false, Delivery::kBounded, [](Window&, double) {});
+  const SendResult result = Send(box, false, [](Window&, double) {});
   next_fault = saved;
   return result;
 }
@@ -305,7 +306,7 @@ bool Channel::Submit(const std::string& line) {
   settled_at_ = client_.Clock();
   records_.push_back({serial, line, now, settled_at_, result.outcome});
   if (result.stuck_box != 0) {
-    AwaitClient(client_, result.stuck_box, [this] { return client_.Clock() == kForever; });
+    Recover(client_, result, [this] { return client_.Clock() == kForever; });
   }
   free_at_ = client_.Clock();
   // The worker wakes the panel's message loop when the line is done.

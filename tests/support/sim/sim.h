@@ -81,7 +81,7 @@ class ChatClient : public WindowOps {
   SendResult ReadDraft(WindowHandle box, Draft& draft) override;
   SendResult SetLine(WindowHandle box, const std::string& text) override;
   SendResult SendChar(WindowHandle box, unsigned character) override;
-  SendResult RestoreDraft(WindowHandle box, const Draft& draft, Delivery delivery) override;
+  SendResult RestoreDraft(WindowHandle box, const Draft& draft) override;
   SendResult Probe(WindowHandle box) override;
 
  private:
@@ -96,7 +96,7 @@ class ChatClient : public WindowOps {
     bool closed = false;
   };
   // Sends one message; `handle` is what handling it does, at the given time.
-  SendResult Send(WindowHandle w, bool abort_if_hung, Delivery delivery,
+  SendResult Send(WindowHandle w, bool abort_if_hung,
                   const std::function<void(Window&, double)>& handle);
   void Close(WindowHandle w);
 

@@ -1,19 +1,34 @@
 // A stand-in for the chat client: shows the client's window classes and
 // hierarchy (frame, client area, document windows and their children), lists
-// the lines posted into each room and appends every message its input boxes
-// receive to a transcript file.
+// the lines posted into each room and appends what its input boxes receive
+// to a transcript file. It can also misbehave the ways a real client may.
 //
-//   standin_chat [--transcript FILE] [--draft TEXT] [--doc KIND]...
+//   standin_chat [--transcript FILE] [--draft TEXT] [--caret N] [--doc KIND]...
+//                [--rich A|W] [--delay MS] [--stall MESSAGE:MS] [--hang MESSAGE]
+//                [--close-room MESSAGE]
 //
 // KIND lays out one document window: room (two rich-text boxes, list box, icon,
 // static), rich1 / rich3 (one / three rich-text boxes), no-listbox, no-icon,
 // no-static (a decoy lacking that child), grand (the four kinds one level too
-// deep), hung (a room whose input box never returns from WM_SETTEXT). Without
-// --doc there is one room. --doc none opens the client with no document.
+// deep). Without --doc there is one room. --doc none opens the client with no
+// document. --draft puts text into the first room's input box with the caret
+// at N.
 //
-// Transcript lines: "<ms since 1970> <doc> <box> SET|CR <hex of the bytes>",
-// SET when a rich-text box's text is set, CR when Enter posts its content.
+// The input boxes are edit controls, or real rich edits with --rich: A for
+// RichEdit20A (riched20.dll), W for RICHEDIT50W (msftedit.dll). Faults, for
+// messages sent to an input box from another program: --delay answers each
+// after MS; --stall sleeps MS inside the first MESSAGE, --hang for ever, and
+// --close-room closes the room while handling it. MESSAGE is read (the text
+// read), set (the text set), enter (the carriage return) or restore (the text
+// set after an Enter).
+//
+// Transcript lines: "<ms since 1970> <doc> <box> <event> <hex>". SET: a box's
+// text was set, with its bytes in Windows-1252; CR: Enter posted the box's
+// content (Windows-1252); BOX: what a box holds after a message from another
+// program, "<start>,<end>:" and its text in UTF-16LE.
 
+#include <richedit.h>
+#include <shellapi.h>
 #include <windows.h>
 
 #include <cstdio>
@@ -27,9 +42,27 @@ constexpr int kDocHeight = 120;
 constexpr int kPadding = 4;
 constexpr unsigned kEnter = 13;
 
-std::FILE* g_transcript = nullptr;
+struct Options {
+  std::FILE* transcript = nullptr;
+  std::wstring draft;
+  int caret = 0;
+  char rich = 0;  // 0, 'A' or 'W'
+  DWORD delay_ms = 0;
+  std::string stall_at;
+  DWORD stall_ms = 0;
+  std::string hang_at;
+  std::string close_at;
+};
+
+Options g_options;
 bool g_ready = false;
-WNDPROC g_edit_proc = nullptr;
+WNDPROC g_box_proc = nullptr;
+// Whether the next text set from outside comes after an Enter.
+bool g_after_enter = false;
+
+bool Unicode() {
+  return g_options.rich != 'A';
+}
 
 long long NowMs() {
   FILETIME ft;
@@ -38,57 +71,166 @@ long long NowMs() {
   return ticks / 10000 - 11644473600000LL;
 }
 
-void Record(HWND box, const char* event, const std::string& bytes) {
-  if (!g_ready || g_transcript == nullptr) return;
-  const LONG_PTR tag = GetWindowLongPtrA(box, GWLP_USERDATA);
-  std::fprintf(g_transcript, "%lld %d %d %s ", NowMs(), static_cast<int>((tag >> 8) & 0xFF),
-               static_cast<int>(tag & 0xFF), event);
-  for (unsigned char c : bytes) std::fprintf(g_transcript, "%02X", c);
-  std::fprintf(g_transcript, "\n");
-  std::fflush(g_transcript);
+std::string Hex(const void* data, size_t size) {
+  std::string hex;
+  char pair[3];
+  for (size_t i = 0; i < size; ++i) {
+    std::snprintf(pair, sizeof(pair), "%02X", static_cast<const unsigned char*>(data)[i]);
+    hex += pair;
+  }
+  return hex;
 }
 
-std::string TextOf(HWND window) {
-  std::string text(GetWindowTextLengthA(window) + 1, '\0');
-  text.resize(GetWindowTextA(window, text.data(), static_cast<int>(text.size())));
-  return text;
+std::string ToAnsi(const std::wstring& text) {
+  std::string ansi(text.size() * 2 + 1, '\0');
+  ansi.resize(WideCharToMultiByte(1252, 0, text.data(), static_cast<int>(text.size()), ansi.data(),
+                                  static_cast<int>(ansi.size()), nullptr, nullptr));
+  return ansi;
 }
 
-constexpr LONG_PTR kHangFlag = 0x10000;
+std::wstring FromAnsi(const char* text) {
+  std::wstring wide(std::strlen(text) + 1, L'\0');
+  wide.resize(MultiByteToWideChar(1252, 0, text, -1, wide.data(), static_cast<int>(wide.size())));
+  if (!wide.empty()) wide.pop_back();
+  return wide;
+}
 
-LRESULT CALLBACK RichTextProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
-  if (message == WM_SETTEXT && g_ready) {
-    Record(hwnd, "SET", lparam ? reinterpret_cast<const char*>(lparam) : "");
-    if (GetWindowLongPtrA(hwnd, GWLP_USERDATA) & kHangFlag) {
-      for (;;) Sleep(1000);  // a client that has stopped answering
-    }
+void Record(HWND box, const char* event, const std::string& hex) {
+  if (!g_ready || g_options.transcript == nullptr) return;
+  const LONG_PTR tag = GetWindowLongPtrW(box, GWLP_USERDATA);
+  std::fprintf(g_options.transcript, "%lld %d %d %s %s\n", NowMs(),
+               static_cast<int>((tag >> 8) & 0xFF), static_cast<int>(tag & 0xFF), event,
+               hex.c_str());
+  std::fflush(g_options.transcript);
+}
+
+// The box's whole text, without loss also in an ANSI rich edit.
+std::wstring TextOf(HWND box) {
+  std::vector<wchar_t> buffer(1u << 16, L'\0');
+  if (g_options.rich == 'A') {
+    GETTEXTEX get{static_cast<DWORD>(buffer.size() * sizeof(wchar_t)), GT_DEFAULT, 1200, nullptr,
+                  nullptr};
+    SendMessageW(box, EM_GETTEXTEX, reinterpret_cast<WPARAM>(&get),
+                 reinterpret_cast<LPARAM>(buffer.data()));
+    return buffer.data();
+  }
+  GetWindowTextW(box, buffer.data(), static_cast<int>(buffer.size()));
+  return buffer.data();
+}
+
+void SetTextOf(HWND box, const std::wstring& text) {
+  SETTEXTEX set{ST_DEFAULT, 1200};
+  if (g_options.rich == 'A') {
+    SendMessageW(box, EM_SETTEXTEX, reinterpret_cast<WPARAM>(&set),
+                 reinterpret_cast<LPARAM>(text.c_str()));
+  } else {
+    SetWindowTextW(box, text.c_str());
+  }
+}
+
+void RecordBox(HWND box) {
+  DWORD start = 0, end = 0;
+  SendMessageW(box, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+  const std::wstring text = TextOf(box);
+  Record(box, "BOX",
+         std::to_string(start) + "," + std::to_string(end) + ":" +
+             Hex(text.data(), text.size() * sizeof(wchar_t)));
+}
+
+// Which of the line's messages this is, as the faults name them.
+std::string MessageName(UINT message, WPARAM wparam) {
+  if (message == WM_GETTEXT) return "read";
+  if (message == WM_SETTEXT) return g_after_enter ? "restore" : "set";
+  if (message == WM_CHAR && wparam == kEnter) return "enter";
+  return "";
+}
+
+// Misbehaves as told; false when the message must not be handled at all.
+bool Misbehave(HWND box, const std::string& name) {
+  if (g_options.delay_ms > 0) Sleep(g_options.delay_ms);
+  if (name.empty()) return true;
+  if (name == g_options.stall_at) {
+    g_options.stall_at.clear();
+    Sleep(g_options.stall_ms);
+  }
+  if (name == g_options.hang_at) {
+    for (;;) Sleep(1000);
+  }
+  if (name == g_options.close_at) {
+    g_options.close_at.clear();
+    DestroyWindow(GetParent(box));
+    return false;
+  }
+  return true;
+}
+
+LRESULT CallBox(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
+  return Unicode() ? CallWindowProcW(g_box_proc, hwnd, message, wparam, lparam)
+                   : CallWindowProcA(g_box_proc, hwnd, message, wparam, lparam);
+}
+
+LRESULT HandleBox(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
+  if (message == WM_SETTEXT) {
+    const std::wstring text = Unicode() ? reinterpret_cast<const wchar_t*>(lparam)
+                                        : FromAnsi(reinterpret_cast<const char*>(lparam));
+    const std::string ansi = ToAnsi(text);
+    Record(hwnd, "SET", Hex(ansi.data(), ansi.size()));
+    g_after_enter = false;
   }
   if (message == WM_CHAR && wparam == kEnter) {
-    const std::string line = TextOf(hwnd);
-    Record(hwnd, "CR", line);
+    const std::string line = ToAnsi(TextOf(hwnd));
+    Record(hwnd, "CR", Hex(line.data(), line.size()));
     // The room's list shows what was posted, as a chat view would.
-    HWND list = FindWindowExA(GetParent(hwnd), nullptr, "_AOL_Listbox", nullptr);
+    HWND list = FindWindowExW(GetParent(hwnd), nullptr, L"_AOL_Listbox", nullptr);
     if (list != nullptr) {
       const LRESULT at =
           SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(line.c_str()));
       SendMessageA(list, LB_SETTOPINDEX, at, 0);
     }
-    CallWindowProcA(g_edit_proc, hwnd, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(""));
+    SetTextOf(hwnd, L"");
+    g_after_enter = true;
     return 0;
   }
-  return CallWindowProcA(g_edit_proc, hwnd, message, wparam, lparam);
+  return CallBox(hwnd, message, wparam, lparam);
 }
 
-// Registers `name` as a copy of a system class, with our own procedure when
-// one is given.
-WNDPROC Superclass(const char* system, const char* name, WNDPROC procedure) {
+LRESULT CALLBACK RichTextProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
+  // Only what another program sends counts: the faults, and the record of the
+  // box. What the box sends itself meanwhile is its own business.
+  static int depth = 0;
+  const bool from_outside = g_ready && depth == 0 && InSendMessage();
+  if (from_outside && !Misbehave(hwnd, MessageName(message, wparam))) return 0;
+  ++depth;
+  const LRESULT result = HandleBox(hwnd, message, wparam, lparam);
+  if (from_outside && IsWindow(hwnd)) RecordBox(hwnd);
+  --depth;
+  return result;
+}
+
+// Registers `name` as a copy of another class, with our own procedure when
+// one is given; returns the original procedure.
+WNDPROC Superclass(const wchar_t* base, const wchar_t* name, WNDPROC procedure, bool unicode) {
+  if (unicode) {
+    WNDCLASSEXW cls{};
+    cls.cbSize = sizeof(cls);
+    GetClassInfoExW(nullptr, base, &cls);
+    const WNDPROC original = cls.lpfnWndProc;
+    if (procedure != nullptr) cls.lpfnWndProc = procedure;
+    cls.hInstance = GetModuleHandleW(nullptr);
+    cls.lpszClassName = name;
+    RegisterClassExW(&cls);
+    return original;
+  }
+  char base_a[64], name_a[64];
+  WideCharToMultiByte(CP_ACP, 0, base, -1, base_a, sizeof(base_a), nullptr, nullptr);
+  WideCharToMultiByte(CP_ACP, 0, name, -1, name_a, sizeof(name_a), nullptr, nullptr);
   WNDCLASSEXA cls{};
   cls.cbSize = sizeof(cls);
-  GetClassInfoExA(nullptr, system, &cls);
+  GetClassInfoExA(nullptr, base_a, &cls);
   const WNDPROC original = cls.lpfnWndProc;
   if (procedure != nullptr) cls.lpfnWndProc = procedure;
-  cls.hInstance = GetModuleHandleA(nullptr);
-  cls.lpszClassName = name;
+  cls.hInstance = GetModuleHandleW(nullptr);
+  cls.lpszClassName = name_a;
   RegisterClassExA(&cls);
   return original;
 }
@@ -96,104 +238,138 @@ WNDPROC Superclass(const char* system, const char* name, WNDPROC procedure) {
 LRESULT CALLBACK FrameProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
   if (message == WM_DESTROY) PostQuitMessage(0);
   if (message == WM_SIZE) {
-    HWND area = FindWindowExA(hwnd, nullptr, "MDIClient", nullptr);
+    HWND area = FindWindowExW(hwnd, nullptr, L"MDIClient", nullptr);
     if (area != nullptr) MoveWindow(area, 0, 0, LOWORD(lparam), HIWORD(lparam), TRUE);
   }
-  return DefWindowProcA(hwnd, message, wparam, lparam);
+  return DefWindowProcW(hwnd, message, wparam, lparam);
 }
 
-void RegisterPlain(const char* name, WNDPROC procedure, int colour) {
-  WNDCLASSA cls{};
+void RegisterPlain(const wchar_t* name, WNDPROC procedure, int colour) {
+  WNDCLASSW cls{};
   cls.lpfnWndProc = procedure;
-  cls.hInstance = GetModuleHandleA(nullptr);
-  cls.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
+  cls.hInstance = GetModuleHandleW(nullptr);
+  cls.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
   cls.hbrBackground = GetSysColorBrush(colour);
   cls.lpszClassName = name;
-  RegisterClassA(&cls);
+  RegisterClassW(&cls);
 }
 
-HWND Child(HWND parent, const char* cls, int x, int y, int w, int h, LONG_PTR tag = 0,
-           DWORD style = 0, const char* text = "") {
-  HWND child = CreateWindowExA(0, cls, text, WS_CHILD | WS_VISIBLE | WS_BORDER | style, x, y, w, h,
-                               parent, nullptr, GetModuleHandleA(nullptr), nullptr);
-  SetWindowLongPtrA(child, GWLP_USERDATA, tag);
+HWND Child(HWND parent, const wchar_t* cls, int x, int y, int w, int h, LONG_PTR tag = 0,
+           DWORD style = 0, const wchar_t* text = L"") {
+  HWND child = CreateWindowExW(0, cls, text, WS_CHILD | WS_VISIBLE | WS_BORDER | style, x, y, w, h,
+                               parent, nullptr, GetModuleHandleW(nullptr), nullptr);
+  SetWindowLongPtrW(child, GWLP_USERDATA, tag);
   return child;
 }
 
 // The children of a room, laid out like a chat window: the list of posted lines
 // above, the input boxes below it, an icon and a caption beside.
-void AddRoomChildren(HWND parent, int doc, int rich_boxes, const std::string& skip, bool hung) {
-  if (skip != "listbox") Child(parent, "_AOL_Listbox", kPadding, kPadding, 420, 70, 0, WS_VSCROLL);
+void AddRoomChildren(HWND parent, int doc, int rich_boxes, const std::wstring& skip) {
+  if (skip != L"listbox")
+    Child(parent, L"_AOL_Listbox", kPadding, kPadding, 420, 70, 0, WS_VSCROLL);
   for (int box = 0; box < rich_boxes; ++box) {
-    const LONG_PTR tag = (doc << 8) | box | (hung && box == 1 ? kHangFlag : 0);
-    Child(parent, "RICHCNTL", kPadding + box * 142, 78, 138, 22, tag, ES_AUTOHSCROLL);
+    Child(parent, L"RICHCNTL", kPadding + box * 142, 78, 138, 22, (doc << 8) | box, ES_AUTOHSCROLL);
   }
-  if (skip != "icon") Child(parent, "_AOL_Icon", 430, kPadding, 40, 40, 0, 0, "icon");
-  if (skip != "static") Child(parent, "_AOL_Static", 430, 50, 60, 20, 0, 0, "room");
+  if (skip != L"icon") Child(parent, L"_AOL_Icon", 430, kPadding, 40, 40, 0, 0, L"icon");
+  if (skip != L"static") Child(parent, L"_AOL_Static", 430, 50, 60, 20, 0, 0, L"room");
 }
 
-void AddDocument(HWND area, int doc, const std::string& kind) {
-  HWND document = CreateWindowExA(0, "AOL Child", kind.c_str(),
+void AddDocument(HWND area, int doc, const std::wstring& kind) {
+  HWND document = CreateWindowExW(0, L"AOL Child", kind.c_str(),
                                   WS_CHILD | WS_VISIBLE | WS_BORDER | WS_CLIPCHILDREN, kPadding,
                                   kPadding + doc * (kDocHeight + kPadding), 500, kDocHeight, area,
-                                  nullptr, GetModuleHandleA(nullptr), nullptr);
-  if (kind == "grand") {
-    HWND pane = Child(document, "StandinPane", 0, 0, 500, kDocHeight);
-    AddRoomChildren(pane, doc, 2, "", false);
-  } else if (kind == "rich1" || kind == "rich3") {
-    AddRoomChildren(document, doc, kind == "rich1" ? 1 : 3, "", false);
-  } else if (kind.rfind("no-", 0) == 0) {
-    AddRoomChildren(document, doc, 2, kind.substr(3), false);
+                                  nullptr, GetModuleHandleW(nullptr), nullptr);
+  if (kind == L"grand") {
+    AddRoomChildren(Child(document, L"StandinPane", 0, 0, 500, kDocHeight), doc, 2, L"");
+  } else if (kind == L"rich1" || kind == L"rich3") {
+    AddRoomChildren(document, doc, kind == L"rich1" ? 1 : 3, L"");
+  } else if (kind.rfind(L"no-", 0) == 0) {
+    AddRoomChildren(document, doc, 2, kind.substr(3));
   } else {
-    AddRoomChildren(document, doc, 2, "", kind == "hung");
+    AddRoomChildren(document, doc, 2, L"");
   }
+}
+
+std::string Narrow(const std::wstring& text) {
+  return std::string(text.begin(), text.end());
+}
+
+std::vector<std::wstring> ReadOptions() {
+  int count = 0;
+  wchar_t** args = CommandLineToArgvW(GetCommandLineW(), &count);
+  std::vector<std::wstring> docs;
+  for (int i = 1; i + 1 < count; i += 2) {
+    const std::wstring option = args[i], value = args[i + 1];
+    if (option == L"--transcript") g_options.transcript = _wfopen(value.c_str(), L"ab");
+    if (option == L"--doc") docs.push_back(value);
+    if (option == L"--draft") g_options.draft = value;
+    if (option == L"--caret") g_options.caret = _wtoi(value.c_str());
+    if (option == L"--rich") g_options.rich = static_cast<char>(value[0]);
+    if (option == L"--delay") g_options.delay_ms = _wtoi(value.c_str());
+    if (option == L"--hang") g_options.hang_at = Narrow(value);
+    if (option == L"--close-room") g_options.close_at = Narrow(value);
+    if (option == L"--stall") {
+      const size_t colon = value.find(L':');
+      g_options.stall_at = Narrow(value.substr(0, colon));
+      g_options.stall_ms = _wtoi(value.substr(colon + 1).c_str());
+    }
+  }
+  LocalFree(args);
+  if (docs.empty()) docs.push_back(L"room");
+  return docs;
+}
+
+void RegisterClasses() {
+  if (g_options.rich == 'A') {
+    LoadLibraryW(L"riched20.dll");
+    g_box_proc = Superclass(L"RichEdit20A", L"RICHCNTL", RichTextProc, false);
+  } else if (g_options.rich == 'W') {
+    LoadLibraryW(L"msftedit.dll");
+    g_box_proc = Superclass(L"RICHEDIT50W", L"RICHCNTL", RichTextProc, true);
+  } else {
+    g_box_proc = Superclass(L"EDIT", L"RICHCNTL", RichTextProc, true);
+  }
+  Superclass(L"LISTBOX", L"_AOL_Listbox", nullptr, true);
+  Superclass(L"STATIC", L"_AOL_Icon", nullptr, true);
+  Superclass(L"STATIC", L"_AOL_Static", nullptr, true);
+  RegisterPlain(L"AOL Frame25", FrameProc, COLOR_APPWORKSPACE);
+  RegisterPlain(L"MDIClient", DefWindowProcW, COLOR_APPWORKSPACE);
+  RegisterPlain(L"AOL Child", DefWindowProcW, COLOR_BTNFACE);
+  RegisterPlain(L"StandinPane", DefWindowProcW, COLOR_BTNFACE);
 }
 
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show_command) {
-  std::vector<std::string> docs;
-  std::string draft;
-  for (int i = 1; i + 1 < __argc; i += 2) {
-    const std::string option = __argv[i], value = __argv[i + 1];
-    if (option == "--transcript") g_transcript = std::fopen(value.c_str(), "ab");
-    if (option == "--doc") docs.push_back(value);
-    if (option == "--draft") draft = value;
-  }
-  if (docs.empty()) docs.push_back("room");
-
-  g_edit_proc = Superclass("EDIT", "RICHCNTL", RichTextProc);
-  Superclass("LISTBOX", "_AOL_Listbox", nullptr);
-  Superclass("STATIC", "_AOL_Icon", nullptr);
-  Superclass("STATIC", "_AOL_Static", nullptr);
-  RegisterPlain("AOL Frame25", FrameProc, COLOR_APPWORKSPACE);
-  RegisterPlain("MDIClient", DefWindowProcA, COLOR_APPWORKSPACE);
-  RegisterPlain("AOL Child", DefWindowProcA, COLOR_BTNFACE);
-  RegisterPlain("StandinPane", DefWindowProcA, COLOR_BTNFACE);
+  const std::vector<std::wstring> docs = ReadOptions();
+  RegisterClasses();
 
   const int height = 80 + static_cast<int>(docs.size()) * (kDocHeight + kPadding);
-  HWND frame = CreateWindowExA(0, "AOL Frame25", "Stand-in chat client", WS_OVERLAPPEDWINDOW, 40,
+  HWND frame = CreateWindowExW(0, L"AOL Frame25", L"Stand-in chat client", WS_OVERLAPPEDWINDOW, 40,
                                40, 530, height, nullptr, nullptr, instance, nullptr);
-  HWND area = CreateWindowExA(0, "MDIClient", "", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0,
+  HWND area = CreateWindowExW(0, L"MDIClient", L"", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0,
                               520, height, frame, nullptr, instance, nullptr);
   for (size_t doc = 0; doc < docs.size(); ++doc) {
-    if (docs[doc] != "none") AddDocument(area, static_cast<int>(doc), docs[doc]);
+    if (docs[doc] != L"none") AddDocument(area, static_cast<int>(doc), docs[doc]);
   }
-  if (!draft.empty()) {
-    HWND room = FindWindowExA(area, nullptr, "AOL Child", nullptr);
-    HWND first = FindWindowExA(room, nullptr, "RICHCNTL", nullptr);
-    HWND input = FindWindowExA(room, first, "RICHCNTL", nullptr);
-    if (input != nullptr) SetWindowTextA(input, draft.c_str());
+  if (!g_options.draft.empty()) {
+    HWND room = FindWindowExW(area, nullptr, L"AOL Child", nullptr);
+    HWND first = FindWindowExW(room, nullptr, L"RICHCNTL", nullptr);
+    HWND input = FindWindowExW(room, first, L"RICHCNTL", nullptr);
+    if (input != nullptr) {
+      SetTextOf(input, g_options.draft);
+      SendMessageW(input, EM_SETSEL, g_options.caret, g_options.caret);
+    }
   }
   g_ready = true;
   // Shown last: a visible frame tells a test that every window is in place.
   ShowWindow(frame, show_command);
 
   MSG message;
-  while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+  while (GetMessageW(&message, nullptr, 0, 0) > 0) {
     TranslateMessage(&message);
-    DispatchMessageA(&message);
+    DispatchMessageW(&message);
   }
-  if (g_transcript != nullptr) std::fclose(g_transcript);
+  if (g_options.transcript != nullptr) std::fclose(g_options.transcript);
   return 0;
 }

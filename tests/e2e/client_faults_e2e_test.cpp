@@ -1,0 +1,145 @@
+// The real program against a chat client that is slow, stalls, stops
+// answering or closes its room: the panel keeps answering, no line is posted
+// late or twice, the user's draft and caret come back once the client answers,
+// and Exit ends the program in time.
+
+#include <gtest/gtest.h>
+
+#include "tests/support/driver/driver.h"
+
+namespace dizod::e2e {
+namespace {
+
+// The start-up lines in Windows-1252.
+const std::string kBanner = FromHex("BAB72D2EB7204B72E16E6F2044697A6F6420B72E2DB7BA");
+const std::string kByLine = FromHex("BAB72D2EB7202042793A204B72616E6F2020B72E2DB7BA");
+const std::string kActivated = FromHex("BAB72D2EB72020416374ED76617465642020B72E2DB7BA");
+const std::vector<std::string> kStartup = {kBanner, kByLine, kActivated};
+
+// "half-typed Ωé" with the caret after "half", as the stand-in reports its box.
+const wchar_t kDraftOptions[] = L"--draft \"half-typed \u03A9\u00E9\" --caret 4";
+const char kDraftBox[] = "4,4:680061006C0066002D00740079007000650064002000A903E900";
+
+// The draft comes back right after a line's Enter (or once the client wakes).
+bool DraftBack(const Standin& chat) {
+  return WaitFor([&] { return chat.LastBox() == kDraftBox; }, 4000);
+}
+
+// The panel answers its own messages quickly, whatever the client does: a
+// panel that waited on the client would take seconds.
+constexpr long long kWorstLatencyMs = 300;
+
+// A real click on the panel's bare left margin runs About.
+void ClickAbout(const Panel& panel) {
+  panel.MouseClick(1, 20);
+}
+
+// Ends the program with Exit and returns how long it took to be gone.
+long long ExitAndTime(Panel& panel) {
+  const long long clicked = NowMs();
+  panel.Click(Control::kCommand3);
+  EXPECT_TRUE(panel.process().WaitExit(15000));
+  return NowMs() - clicked;
+}
+
+TEST(ClientFaults, SlowClientGetsEveryLineAndTheDraftBack) {
+  Standin chat({"room"}, std::wstring(kDraftOptions) + L" --delay 1000");
+  Panel panel;
+  LatencyProbe probe(panel.Hwnd());
+  // Six messages a line, a second each.
+  ASSERT_TRUE(chat.WaitPosted(3, 40000));
+  EXPECT_EQ(chat.PostedBytes(), kStartup);
+  EXPECT_TRUE(DraftBack(chat)) << chat.LastBox();
+  EXPECT_LT(probe.WorstMs(), kWorstLatencyMs);
+  // The sign-off runs out of time after its first line, and the program ends
+  // with the draft back in place.
+  EXPECT_LT(ExitAndTime(panel), 8000);
+  EXPECT_EQ(chat.PostedBytes().size(), 4u);
+  EXPECT_TRUE(DraftBack(chat)) << chat.LastBox();
+}
+
+struct Stall {
+  const char* message;
+  std::vector<std::string> posted;  // of the start-up lines
+};
+
+class StallInside : public ::testing::TestWithParam<Stall> {};
+
+// The client sleeps 12 s inside one message of the first line and then wakes:
+// the line is given up before its Enter (or, past the Enter, posted once the
+// client is done with it), the lines due meanwhile are dropped, and the box
+// holds the draft again.
+TEST_P(StallInside, FirstLineAndTheDraftComeThrough) {
+  const Stall& stall = GetParam();
+  Standin chat({"room"}, std::wstring(kDraftOptions) + L" --stall " +
+                             std::wstring(stall.message, stall.message + strlen(stall.message)) +
+                             L":12000");
+  Panel panel;
+  const long long launched = NowMs();
+  LatencyProbe probe(panel.Hwnd());
+  Sleep(14000);
+  EXPECT_EQ(chat.PostedBytes(), stall.posted);
+  EXPECT_TRUE(DraftBack(chat)) << chat.LastBox();
+  EXPECT_LT(probe.WorstMs(), kWorstLatencyMs);
+  // Awake again, the client gets whole sequences once more.
+  const size_t before = chat.Posted().size();
+  ClickAbout(panel);
+  ASSERT_TRUE(chat.WaitPosted(before + 3, 8000));
+  std::vector<std::string> expected = stall.posted;
+  expected.insert(expected.end(), kStartup.begin(), kStartup.end());
+  EXPECT_EQ(chat.PostedBytes(), expected);
+  EXPECT_TRUE(DraftBack(chat)) << chat.LastBox();
+  EXPECT_LT(ExitAndTime(panel), 8000);
+  EXPECT_GT(NowMs() - launched, 14000);
+}
+
+INSTANTIATE_TEST_SUITE_P(E2e, StallInside,
+                         ::testing::Values(Stall{"read", {}}, Stall{"set", {}},
+                                           Stall{"enter", {kBanner}}, Stall{"restore", {kBanner}}),
+                         [](const auto& info) { return std::string(info.param.message); });
+
+// A client that stops answering in the middle of the first line: nothing is
+// posted, the panel answers, and Exit (while that line is still on its way)
+// ends the program within 8 s.
+TEST(ClientFaults, ClientThatNeverAnswersAgainDoesNotHoldUpExit) {
+  for (const wchar_t* message : {L"read", L"set"}) {
+    Standin chat({"room"}, std::wstring(L"--hang ") + message);
+    Panel panel;
+    LatencyProbe probe(panel.Hwnd());
+    Sleep(1000);
+    EXPECT_LT(ExitAndTime(panel), 8000) << message;
+    EXPECT_TRUE(chat.Posted().empty());
+    EXPECT_LT(probe.WorstMs(), kWorstLatencyMs);
+  }
+}
+
+TEST(ClientFaults, RoomClosedInTheMiddleOfALine) {
+  Standin chat({"room"}, L"--close-room set");
+  Panel panel;
+  LatencyProbe probe(panel.Hwnd());
+  Sleep(3500);
+  EXPECT_TRUE(chat.Posted().empty());
+  EXPECT_LT(probe.WorstMs(), kWorstLatencyMs);
+  EXPECT_LT(ExitAndTime(panel), 4000);
+}
+
+class RichEdit : public ::testing::TestWithParam<const wchar_t*> {};
+
+// A real rich edit as the input box, holding text outside Windows-1252 with
+// the caret in the middle: after each line, text and caret are as they were.
+TEST_P(RichEdit, DraftWithAnyCharactersAndTheCaretSurviveEachLine) {
+  Standin chat({"room"},
+               std::wstring(L"--rich ") + GetParam() +
+                   L" --draft \"Gr\u00FC\u00DFe \u03A9\u03BC\u03AD\u03B3\u03B1\" --caret 5");
+  Panel panel;
+  ASSERT_TRUE(chat.WaitPosted(3, 8000));
+  EXPECT_EQ(chat.PostedBytes(), kStartup);
+  Sleep(300);
+  EXPECT_EQ(chat.LastBox(), "5,5:47007200FC00DF0065002000A903BC03AD03B303B103");
+}
+
+INSTANTIATE_TEST_SUITE_P(E2e, RichEdit, ::testing::Values(L"A", L"W"),
+                         [](const auto& info) { return std::string(1, char(info.param[0])); });
+
+}  // namespace
+}  // namespace dizod::e2e
