@@ -1,6 +1,7 @@
 // Measures the program against the polling reference, under Wine on Linux:
 // CPU while idle, how exactly pauses keep time, how fast a line is posted,
-// and the program's footprint. Prints one Markdown table.
+// how quickly the panel answers whatever the chat client does, and the
+// program's footprint. Prints one Markdown table.
 //
 // CPU and memory are read from Linux's /proc (through Wine's Z: drive): that
 // is what the machine really spent, outside Wine's own accounting.
@@ -15,11 +16,11 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/driver/driver.h"
 #include "toolkit/chat_bridge.h"
 #include "toolkit/pause.h"
 #include "toolkit/win32_clock_pump.h"
 #include "toolkit/win32_window_ops.h"
-#include "tests/support/driver/driver.h"
 
 namespace {
 
@@ -159,27 +160,110 @@ void KeepingTime() {
   Row("CPU of the pausing process (s per minute)", Format("%.2f", cpu), "near 0");
 }
 
+double Ms(const LARGE_INTEGER& from, const LARGE_INTEGER& to) {
+  LARGE_INTEGER frequency;
+  QueryPerformanceFrequency(&frequency);
+  return (to.QuadPart - from.QuadPart) * 1000.0 / frequency.QuadPart;
+}
+
+// The user32 operations, timed: looking up windows, and the round trips of
+// the messages to the chat client.
+class TimedOps : public dizod::WindowOps {
+ public:
+  double lookups_ms = 0;
+  double messages_ms = 0;
+
+  dizod::WindowHandle FindTopLevel(const char* cls) override {
+    return Time(lookups_ms, [&] { return ops_.FindTopLevel(cls); });
+  }
+  dizod::WindowHandle FindChild(dizod::WindowHandle parent, dizod::WindowHandle after,
+                                const char* cls) override {
+    return Time(lookups_ms, [&] { return ops_.FindChild(parent, after, cls); });
+  }
+  dizod::SendResult ReadDraft(dizod::WindowHandle box, dizod::Draft& draft) override {
+    return Time(messages_ms, [&] { return ops_.ReadDraft(box, draft); });
+  }
+  dizod::SendResult SetLine(dizod::WindowHandle box, const std::string& text) override {
+    return Time(messages_ms, [&] { return ops_.SetLine(box, text); });
+  }
+  dizod::SendResult SendChar(dizod::WindowHandle box, unsigned character) override {
+    return Time(messages_ms, [&] { return ops_.SendChar(box, character); });
+  }
+  dizod::SendResult RestoreDraft(dizod::WindowHandle box, const dizod::Draft& draft) override {
+    return Time(messages_ms, [&] { return ops_.RestoreDraft(box, draft); });
+  }
+  dizod::SendResult Probe(dizod::WindowHandle box) override {
+    return Time(messages_ms, [&] { return ops_.Probe(box); });
+  }
+
+ private:
+  template <typename F>
+  auto Time(double& total, F f) {
+    LARGE_INTEGER a, b;
+    QueryPerformanceCounter(&a);
+    auto result = f();
+    QueryPerformanceCounter(&b);
+    total += Ms(a, b);
+    return result;
+  }
+  dizod::Win32WindowOps ops_;
+};
+
 void Posting() {
   std::vector<double> medians;
   for (int decoys : {1, 10, 100}) {
     std::vector<std::string> docs(decoys, "no-static");
     docs.push_back("room");
-    dizod::e2e::Standin chat(docs);
-    dizod::Win32WindowOps ops;
-    std::vector<double> ms;
+    dizod::e2e::Standin chat(docs, L"--draft \"half a sentence\" --caret 4");
+    std::vector<double> total, lookups, messages;
     for (int i = 0; i < 50; ++i) {
-      LARGE_INTEGER f, a, b;
-      QueryPerformanceFrequency(&f);
+      TimedOps ops;
+      LARGE_INTEGER a, b;
       QueryPerformanceCounter(&a);
-      dizod::PostChatLine(ops, "benchmark line " + std::to_string(i));
+      dizod::PostChatLine(ops, "benchmark line " + std::to_string(i), [] { return false; });
       QueryPerformanceCounter(&b);
-      ms.push_back((b.QuadPart - a.QuadPart) * 1000.0 / f.QuadPart);
+      total.push_back(Ms(a, b));
+      lookups.push_back(ops.lookups_ms);
+      messages.push_back(ops.messages_ms);
     }
-    medians.push_back(Summarise(ms).median);
-    Row(Format("PostChatLine, %.0f document windows ahead of the room: median", decoys).c_str(),
-        Format("%.2f ms per line", medians.back()), "");
+    const double median = Summarise(total).median;
+    medians.push_back(median);
+    const double in_lookups = Summarise(lookups).median, in_messages = Summarise(messages).median;
+    Row(Format("One line with a draft, %.0f document windows ahead of the room: median", decoys)
+            .c_str(),
+        Format("%.2f ms", median), "");
+    Row("  of which: round trips of the six messages to the client / window lookups / own work",
+        Format("%.2f / %.2f / %.2f ms", in_messages, in_lookups,
+               std::max(0.0, median - in_messages - in_lookups)),
+        "");
   }
   Row("Growth from 1 to 100 windows ahead", Format("%.1fx", medians[2] / medians[0]), "");
+}
+
+// The panel's worst time to handle a message of its own while it posts its
+// start-up lines into a client that answers at once, slowly, or not at all.
+void Latency() {
+  struct Client {
+    const char* name;
+    const wchar_t* options;
+  };
+  for (const Client& client :
+       {Client{"prompt", L""}, Client{"slow (3 s per message)", L"--delay 3000"},
+        Client{"hung (20 s inside the text set)", L"--stall set:20000"}}) {
+    dizod::e2e::Standin chat({"room"}, client.options);
+    dizod::e2e::Panel panel;
+    long long worst = 0;
+    {
+      dizod::e2e::LatencyProbe probe(panel.Hwnd());
+      Sleep(25000);
+      worst = probe.WorstMs();
+    }
+    const std::string what =
+        std::string("Panel's worst time to handle a message, ") + client.name + " client";
+    Row(what.c_str(), Format("%.0f ms", static_cast<double>(worst)), "<= 100 ms");
+    panel.Close();
+    panel.process().WaitExit(10000);
+  }
 }
 
 void Footprint() {
@@ -207,6 +291,7 @@ int main() {
   std::fflush(stdout);
   Footprint();
   Posting();
+  Latency();
   IdleCpu();
   KeepingTime();
   return 0;

@@ -47,7 +47,7 @@ TEST(ClientFaults, SlowClientGetsEveryLineAndTheDraftBack) {
   Panel panel;
   LatencyProbe probe(panel.Hwnd());
   // Six messages a line, a second each.
-  ASSERT_TRUE(chat.WaitPosted(3, 40000));
+  ASSERT_TRUE(chat.WaitPosted(3, 60000));
   EXPECT_EQ(chat.PostedBytes(), kStartup);
   EXPECT_TRUE(DraftBack(chat)) << chat.LastBox();
   EXPECT_LT(probe.WorstMs(), kWorstLatencyMs);

@@ -62,5 +62,21 @@ TEST(Explorer, ChecksCatchFalseTranscripts) {
                }).empty());  // signed off, yet the program goes on
 }
 
+// The checks of a run against a faulty client catch what they are there for.
+TEST(Explorer, FaultChecksCatchBrokenPromises) {
+  const auto checked = [](const std::function<void(Program&)>& tamper) {
+    Program p(36000.0);
+    p.chat.TextOf(p.Box()) = "draft";
+    p.chat.Select(p.Box(), 1, 1);
+    p.Start(20);
+    tamper(p);
+    return ClientFaultViolations(p, Draft{"draft", 1, 1});
+  };
+  EXPECT_TRUE(checked([](Program&) {}).empty());
+  // Only the panel's thread is left to send this.
+  EXPECT_FALSE(checked([](Program& p) { Post(p, "x"); }).empty());
+  EXPECT_FALSE(checked([](Program& p) { p.chat.Select(p.Box(), 0, 0); }).empty());
+}
+
 }  // namespace
 }  // namespace dizod::sim

@@ -148,7 +148,7 @@ std::vector<std::string> TranscriptViolations(Program& p) {
   return violations;
 }
 
-std::vector<std::string> ClientFaultViolations(Program& p, const std::string& draft) {
+std::vector<std::string> ClientFaultViolations(Program& p, const Draft& draft) {
   std::vector<std::string> violations;
   const auto& records = p.channel.Lines();
   int last_serial = 0;
@@ -159,12 +159,15 @@ std::vector<std::string> ClientFaultViolations(Program& p, const std::string& dr
     if (record.text != line.text) violations.push_back("posted a line it was not given");
     if (record.outcome == LineOutcome::kGivenUp) violations.push_back("a given-up line arrived");
   }
+  if (p.chat.MessagesFromThePanelThread() != 0) {
+    violations.push_back("the panel's thread waited on the client");
+  }
   const WindowHandle box = p.Box();
   // A closed room takes its draft with it; a client that never answers again
   // keeps whatever it last handled.
   if (p.chat.AsleepUntil() < kForever && !p.chat.Closed(box) &&
-      (p.chat.TextOf(box) != draft ||
-       p.chat.SelectionOf(box) != std::pair{kDraftCaret, kDraftCaret})) {
+      (p.chat.TextOf(box) != draft.text ||
+       p.chat.SelectionOf(box) != std::pair{draft.selection_start, draft.selection_end})) {
     violations.push_back("draft not back: \"" + p.chat.TextOf(box) + "\"");
   }
   return violations;
@@ -278,7 +281,7 @@ std::vector<std::string> Run(const Schedule& schedule, const Bounds& bounds,
   // A faulty client may cut announcements short: what then still holds is
   // checked line by line.
   if (faults_used == 0) add(TranscriptViolations(p));
-  add(ClientFaultViolations(p, kDraft));
+  add(ClientFaultViolations(p, Draft{kDraft, kDraftCaret, kDraftCaret}));
   if (p.panel.QuitAt() - ending_at > 8.0) violations.push_back("not gone within 8 s of Exit");
   if (ending_at < kForever && !p.panel.Quit() && bounds.horizon_seconds - ending_at > 8.0) {
     violations.push_back("did not end after Exit");

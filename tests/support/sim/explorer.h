@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "toolkit/window_ops.h"
+
 namespace dizod::sim {
 
 // What can happen at a moment of a run: a user's action or a stray tick when
@@ -65,9 +67,9 @@ struct Program;
 // minutes never early, one sign-off at the very end of the program.
 std::vector<std::string> TranscriptViolations(Program& p);
 
-// What a run with a faulty client breaks: a given-up line that reached the
-// room, lines out of order, the user's draft not back once the client
-// answers, the program not gone within 8 s of Exit or close.
-std::vector<std::string> ClientFaultViolations(Program& p, const std::string& draft);
+// What a run with a faulty client breaks: a message to the client from the
+// panel's own thread, a given-up line that reached the room, lines out of
+// order, the user's draft not back once the client answers.
+std::vector<std::string> ClientFaultViolations(Program& p, const Draft& draft);
 
 }  // namespace dizod::sim

@@ -103,6 +103,7 @@ SendResult ChatClient::Send(WindowHandle w, bool abort_if_hung,
   const auto found = windows_.find(w);
   if (found == windows_.end() || found->second.closed) return SendResult::kGone;
   Window& window = found->second;
+  if (!on_worker_) ++panel_thread_messages_;
   const bool awake = clock_ >= asleep_until_;
   if (!awake && abort_if_hung && clock_ - asleep_since_ >= kHungAfter) {
     return SendResult::kTimedOut;  // not even queued
@@ -302,6 +303,7 @@ bool Channel::Submit(const std::string& line) {
   const int serial = static_cast<int>(records_.size()) + 1;
   client_.SetClock(now);
   client_.SetSerial(serial);
+  client_.SetOnWorker(true);
   const LineResult result = PostChatLine(client_, line, [] { return false; });
   settled_at_ = client_.Clock();
   records_.push_back({serial, line, now, settled_at_, result.outcome});
@@ -309,6 +311,7 @@ bool Channel::Submit(const std::string& line) {
     Recover(client_, result, [this] { return client_.Clock() == kForever; });
   }
   free_at_ = client_.Clock();
+  client_.SetOnWorker(false);
   // The worker wakes the panel's message loop when the line is done.
   if (settled_at_ > now) panel_.At(settled_at_, [] {});
   return true;

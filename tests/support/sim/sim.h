@@ -70,6 +70,10 @@ class ChatClient : public WindowOps {
   double Clock() const { return clock_; }
   // The line whose messages follow.
   void SetSerial(int serial) { serial_ = serial; }
+  // Messages come from the worker while set; any other is the panel's own
+  // thread waiting on the client.
+  void SetOnWorker(bool on_worker) { on_worker_ = on_worker; }
+  int MessagesFromThePanelThread() const { return panel_thread_messages_; }
   // When the client answers again: -inf while it answers, +inf when never.
   double AsleepUntil() const { return asleep_until_; }
 
@@ -106,6 +110,8 @@ class ChatClient : public WindowOps {
   std::vector<std::string> lookups_;
   double clock_ = 0;
   int serial_ = 0;
+  bool on_worker_ = false;
+  int panel_thread_messages_ = 0;
   double asleep_since_ = 0;
   double asleep_until_ = -kForever;
 };
