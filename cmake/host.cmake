@@ -12,11 +12,8 @@ target_link_libraries(dizod_sim PUBLIC dizod_core)
 add_executable(dizod_unit_tests
   tests/unit/chat_bridge_test.cpp
   tests/unit/pause_test.cpp
-  tests/unit/layout_test.cpp
   tests/unit/panel_handlers_test.cpp
-  tests/unit/explorer_test.cpp
-  tests/unit/icon_test.cpp
-  tools/icon_gen/icon.cpp)
+  tests/unit/explorer_test.cpp)
 target_link_libraries(dizod_unit_tests PRIVATE dizod_sim GTest::gtest_main)
 gtest_discover_tests(dizod_unit_tests DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 120)
 

@@ -2,9 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "panel/catalogue.h"
-#include "toolkit/chat_bridge.h"
 #include "tests/support/sim/sim.h"
+#include "toolkit/chat_bridge.h"
 
 namespace dizod::sim {
 namespace {
@@ -47,16 +46,17 @@ TEST(Explorer, ChecksCatchFalseTranscripts) {
   };
   EXPECT_TRUE(checked([](Program&) {}).empty());
   EXPECT_FALSE(checked([](Program& p) { PostChatLine(p.chat, "stray"); }).empty());
-  EXPECT_FALSE(checked([](Program& p) {
-                 for (auto line : {lines::kBanner, lines::kIdleOff})
-                   PostChatLine(p.chat, std::string(line));
-                 PostChatLine(p.chat, lines::WasIdle("7"));
+  const auto post = [](Program& p, std::initializer_list<const char*> lines) {
+    for (const char* line : lines) PostChatLine(p.chat, line);
+  };
+  EXPECT_FALSE(checked([&](Program& p) {
+                 post(p, {"º·-.· Kráno Dizod ·.-·º", "º·-.·  Idle - Off  ·.-·º",
+                          "º·-.· User Was Idle For 7 minutes ·.-·º"});
                }).empty());
-  EXPECT_FALSE(checked([](Program& p) {
-                 for (auto line : {lines::kBanner, lines::kByLine, lines::kDeactivated}) {
-                   PostChatLine(p.chat, std::string(line));
-                 }
-               }).empty());  // signed off, yet the program goes on
+  EXPECT_FALSE(
+      checked([&](Program& p) {
+        post(p, {"º·-.· Kráno Dizod ·.-·º", "º·-.·  By: Krano  ·.-·º", "º·-.· UnActívated ·.-·º"});
+      }).empty());  // signed off, yet the program goes on
 }
 
 }  // namespace
