@@ -92,8 +92,13 @@ endif()
 add_subdirectory(${DIZOD_GTEST_SOURCE} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
 
 # The tests carry the program's manifest: the same DPI awareness and controls.
-add_executable(dizod_win32_tests tests/win32/win32_panel_test.cpp ${CMAKE_BINARY_DIR}/dizod.rc)
+add_executable(dizod_win32_tests
+  tests/win32/win32_panel_test.cpp
+  tests/win32/win32_program_file_test.cpp
+  ${CMAKE_BINARY_DIR}/dizod.rc)
 target_link_libraries(dizod_win32_tests PRIVATE dizod_win32 gtest_main)
+target_compile_definitions(dizod_win32_tests PRIVATE DIZOD_EXE="$<TARGET_FILE_NAME:dizod>")
+add_dependencies(dizod_win32_tests dizod)
 
 add_executable(dizod_e2e_tests
   tests/support/driver/driver.cpp
@@ -110,7 +115,7 @@ add_dependencies(dizod_e2e_tests dizod standin_chat)
 # Wine runs one test program at a time: they share the display and the prefix.
 add_test(NAME win32_panel COMMAND dizod_win32_tests)
 add_test(NAME e2e COMMAND dizod_e2e_tests WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
-add_test(NAME high_dpi COMMAND bash ${CMAKE_SOURCE_DIR}/tests/e2e/high_dpi.sh
+add_test(NAME high_dpi COMMAND bash ${CMAKE_SOURCE_DIR}/tests/win32/high_dpi.sh
          ${CMAKE_CROSSCOMPILING_EMULATOR}
          WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
 set_tests_properties(win32_panel e2e high_dpi PROPERTIES RESOURCE_LOCK wine)

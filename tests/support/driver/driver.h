@@ -7,6 +7,7 @@
 
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "panel/panel_controls.h"
@@ -17,8 +18,8 @@ namespace dizod::e2e {
 long long NowMs();
 // Polls `done` until it holds or `timeout_ms` passes; returns whether it held.
 bool WaitFor(const std::function<bool()>& done, int timeout_ms);
-// Bytes as the stand-in sees them (Windows-1252) from UTF-8 test text.
-std::string Ansi(const std::string& utf8);
+// The bytes written in hex: "BAB7" is "\xBA\xB7".
+std::string Hex(std::string_view hex);
 
 // A started program; terminated when still running at the end of the test.
 class Process {
@@ -90,8 +91,5 @@ class Panel {
   Process process_;
   HWND hwnd_ = nullptr;
 };
-
-// The bytes of a catalogue line as the chat client receives them.
-std::vector<std::string> AnsiLines(const std::vector<std::string_view>& lines);
 
 }  // namespace dizod::e2e
