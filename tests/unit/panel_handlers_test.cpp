@@ -134,6 +134,7 @@ TEST(IdleMode, AFullDayOfCyclesCountsExactlyWithoutGrowing) {
   }
   EXPECT_GE(minutes, 1320);  // one every 65 s or so
   EXPECT_LE(minutes, 1330);
+  ASSERT_FALSE(announcements.empty());
   ASSERT_EQ(announcements.back().kind, Announcement::kIdleOff);
   EXPECT_EQ(announcements.back().detail, std::to_string(minutes));
   EXPECT_LE(p.panel.MaxDepth(), 3);
