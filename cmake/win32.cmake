@@ -53,6 +53,12 @@ if(MSVC)
 endif()
 
 add_executable(standin_chat WIN32 tests/support/standin_chat/win32_standin_chat.cpp)
+# Types and clicks into the running panel for the scripted demo (scripts/demo.sh).
+add_executable(demo_step tests/support/driver/win32_demo_step.cpp)
+target_include_directories(demo_step PRIVATE ${CMAKE_SOURCE_DIR})
+if(MINGW)
+  target_link_options(demo_step PRIVATE -municode)
+endif()
 
 # The release: dizod-<version>-win32.zip with the program and its readme.
 set(DIZOD_ZIP ${CMAKE_BINARY_DIR}/dizod-${PROJECT_VERSION}-win32.zip)
