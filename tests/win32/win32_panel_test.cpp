@@ -4,8 +4,9 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdlib>
-#include <utility>
 #include <vector>
 
 #include "panel/win32_panel_window.h"
@@ -30,55 +31,28 @@ void Destroy(PanelWindow& panel) {
   EXPECT_TRUE(PeekMessageW(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
 }
 
-// The panel in pixels at one DPI: left, top, width, height within the inner
-// area, and the reason font's height.
+// The panel in pixels at 96, 144 and 192 DPI, within the inner area.
+constexpr int kDpis[] = {96, 144, 192};
 struct Box {
   int left, top, width, height;
 };
-struct PixelLayout {
-  int dpi;
-  int inner_width, inner_height;
-  Box text1, start, stop, exit, counter;
-  int font_height;
+struct ControlBoxes {
+  Control control;
+  Box at[3];
 };
-constexpr PixelLayout kLayouts[] = {
-    {96,
-     209,
-     43,
-     {2, 2, 205, 19},
-     {2, 24, 65, 17},
-     {72, 24, 65, 17},
-     {142, 24, 65, 17},
-     {216, 64, 49, 19},
-     -11},
-    {144,
-     314,
-     65,
-     {3, 3, 307, 29},
-     {3, 36, 98, 26},
-     {108, 36, 98, 26},
-     {213, 36, 98, 26},
-     {324, 96, 74, 29},
-     -17},
-    // 8.25 points is 22 pixels here, where 8.5 points would be 23.
-    {192,
-     418,
-     86,
-     {4, 4, 409, 38},
-     {4, 48, 130, 34},
-     {144, 48, 130, 34},
-     {284, 48, 130, 34},
-     {432, 128, 98, 38},
-     -22},
+// clang-format off
+constexpr ControlBoxes kBoxes[] = {
+    //                   96 DPI              144 DPI             192 DPI
+    {Control::kText1,    {{2, 2, 205, 19},   {3, 3, 307, 29},    {4, 4, 409, 38}}},
+    {Control::kCommand1, {{2, 24, 65, 17},   {3, 36, 98, 26},    {4, 48, 130, 34}}},
+    {Control::kCommand2, {{72, 24, 65, 17},  {108, 36, 98, 26},  {144, 48, 130, 34}}},
+    {Control::kCommand3, {{142, 24, 65, 17}, {213, 36, 98, 26},  {284, 48, 130, 34}}},
+    {Control::kText2,    {{216, 64, 49, 19}, {324, 96, 74, 29},  {432, 128, 98, 38}}},
 };
-
-const PixelLayout& LayoutAt(int dpi) {
-  for (const PixelLayout& layout : kLayouts) {
-    if (layout.dpi == dpi) return layout;
-  }
-  ADD_FAILURE() << "no layout written down for " << dpi << " DPI";
-  return kLayouts[0];
-}
+// clang-format on
+constexpr SIZE kInnerArea[] = {{209, 43}, {314, 65}, {418, 86}};
+// 8.25 points; 8.5 points would give the same at 96 and 144 DPI, but -23 at 192.
+constexpr LONG kReasonFontHeight[] = {-11, -17, -22};
 
 LOGFONTW ReasonFont(const PanelWindow& panel) {
   LOGFONTW lf{};
@@ -88,33 +62,31 @@ LOGFONTW ReasonFont(const PanelWindow& panel) {
   return lf;
 }
 
-void ExpectLayout(const PanelWindow& panel, const PixelLayout& expected) {
+void ExpectLayout(const PanelWindow& panel, int dpi) {
+  const auto at = std::find(std::begin(kDpis), std::end(kDpis), dpi) - std::begin(kDpis);
+  ASSERT_LT(at, 3) << "no layout written down for " << dpi << " DPI";
   RECT inner{};
   GetClientRect(panel.Hwnd(), &inner);
-  EXPECT_EQ(inner.right, expected.inner_width);
-  EXPECT_EQ(inner.bottom, expected.inner_height);
-  const std::pair<Control, Box> boxes[] = {{Control::kText1, expected.text1},
-                                           {Control::kCommand1, expected.start},
-                                           {Control::kCommand2, expected.stop},
-                                           {Control::kCommand3, expected.exit},
-                                           {Control::kText2, expected.counter}};
-  for (const auto& [control, box] : boxes) {
+  EXPECT_EQ(inner.right, kInnerArea[at].cx);
+  EXPECT_EQ(inner.bottom, kInnerArea[at].cy);
+  for (const ControlBoxes& expected : kBoxes) {
     RECT r{};
-    GetWindowRect(panel.ControlWindow(control), &r);
+    GetWindowRect(panel.ControlWindow(expected.control), &r);
     MapWindowPoints(nullptr, panel.Hwnd(), reinterpret_cast<POINT*>(&r), 2);
-    const Box actual{r.left, r.top, r.right - r.left, r.bottom - r.top};
-    EXPECT_EQ(actual.left, box.left) << static_cast<int>(control);
-    EXPECT_EQ(actual.top, box.top) << static_cast<int>(control);
-    EXPECT_EQ(actual.width, box.width) << static_cast<int>(control);
-    EXPECT_EQ(actual.height, box.height) << static_cast<int>(control);
+    const Box& box = expected.at[at];
+    const int control = static_cast<int>(expected.control);
+    EXPECT_EQ(r.left, box.left) << control;
+    EXPECT_EQ(r.top, box.top) << control;
+    EXPECT_EQ(r.right - r.left, box.width) << control;
+    EXPECT_EQ(r.bottom - r.top, box.height) << control;
   }
-  EXPECT_EQ(ReasonFont(panel).lfHeight, expected.font_height);
+  EXPECT_EQ(ReasonFont(panel).lfHeight, kReasonFontHeight[at]);
 }
 
 TEST(PanelWindow, LayoutAndReasonBoxAtTheDisplaysDpi) {
   PanelWindow panel(GetModuleHandleW(nullptr));
   ASSERT_TRUE(panel.Create());
-  ExpectLayout(panel, LayoutAt(ScreenDpi()));
+  ExpectLayout(panel, ScreenDpi());
 
   const LOGFONTW lf = ReasonFont(panel);
   EXPECT_STREQ(lf.lfFaceName, L"OCR A Extended");
@@ -140,7 +112,7 @@ TEST(PanelWindow, FollowsAChangeOfDpi) {
   RECT suggested{100, 100, 600, 300};
   SendMessageW(panel.Hwnd(), WM_DPICHANGED, MAKEWPARAM(192, 192),
                reinterpret_cast<LPARAM>(&suggested));
-  ExpectLayout(panel, LayoutAt(192));
+  ExpectLayout(panel, 192);
   Destroy(panel);
 }
 
@@ -238,7 +210,8 @@ TEST(Win32Pause, EndsOnTheMarkAndDispatchesMeanwhile) {
     const ClockReading start = pump.ReadClock();
     ASSERT_TRUE(WaitSeconds(pump, 1));
     const ClockReading end = pump.ReadClock();
-    const double expected = StartMark(start.time_of_day) + 1 - start.time_of_day;
+    // The mark: the time of day rounded to the whole second, a half to even.
+    const double expected = std::nearbyint(start.time_of_day) + 1 - start.time_of_day;
     const double lasted = end.monotonic - start.monotonic;
     EXPECT_GE(lasted, expected - 0.002);
     EXPECT_LE(lasted, expected + 0.1);
