@@ -18,17 +18,16 @@ std::wstring ProgramPath() {
   return dir.substr(0, dir.find_last_of(L"\\/") + 1) + L"" DIZOD_EXE;
 }
 
+BOOL CALLBACK KeepFirstName(HMODULE, LPCWSTR, LPWSTR name, LONG_PTR found) {
+  *reinterpret_cast<LPCWSTR*>(found) = name;
+  return FALSE;
+}
+
 // The name of the first resource of the type: for icon groups, the icon
 // that the program file shows.
 LPCWSTR FirstName(HMODULE module, LPCWSTR type) {
   LPCWSTR first = nullptr;
-  EnumResourceNamesW(
-      module, type,
-      [](HMODULE, LPCWSTR, LPWSTR name, LONG_PTR found) -> BOOL {
-        *reinterpret_cast<LPCWSTR*>(found) = name;
-        return FALSE;
-      },
-      reinterpret_cast<LONG_PTR>(&first));
+  EnumResourceNamesW(module, type, KeepFirstName, reinterpret_cast<LONG_PTR>(&first));
   return first;
 }
 
