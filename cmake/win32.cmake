@@ -53,6 +53,12 @@ if(MSVC)
 endif()
 
 add_executable(standin_chat WIN32 tests/support/standin_chat/win32_standin_chat.cpp)
+# Types and clicks into the running panel for the scripted demo (scripts/demo.sh).
+add_executable(demo_step tests/support/driver/win32_demo_step.cpp)
+target_include_directories(demo_step PRIVATE ${CMAKE_SOURCE_DIR})
+if(MINGW)
+  target_link_options(demo_step PRIVATE -municode)
+endif()
 
 # The release: dizod-<version>-win32.zip with the program and its readme.
 set(DIZOD_ZIP ${CMAKE_BINARY_DIR}/dizod-${PROJECT_VERSION}-win32.zip)
@@ -92,8 +98,13 @@ endif()
 add_subdirectory(${DIZOD_GTEST_SOURCE} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
 
 # The tests carry the program's manifest: the same DPI awareness and controls.
-add_executable(dizod_win32_tests tests/win32/win32_panel_test.cpp ${CMAKE_BINARY_DIR}/dizod.rc)
+add_executable(dizod_win32_tests
+  tests/win32/win32_panel_test.cpp
+  tests/win32/win32_program_file_test.cpp
+  ${CMAKE_BINARY_DIR}/dizod.rc)
 target_link_libraries(dizod_win32_tests PRIVATE dizod_win32 gtest_main)
+target_compile_definitions(dizod_win32_tests PRIVATE DIZOD_EXE="$<TARGET_FILE_NAME:dizod>")
+add_dependencies(dizod_win32_tests dizod)
 
 add_executable(dizod_e2e_tests
   tests/support/driver/driver.cpp
@@ -111,7 +122,7 @@ add_dependencies(dizod_e2e_tests dizod standin_chat)
 # Wine runs one test program at a time: they share the display and the prefix.
 add_test(NAME win32_panel COMMAND dizod_win32_tests)
 add_test(NAME e2e COMMAND dizod_e2e_tests WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
-add_test(NAME high_dpi COMMAND bash ${CMAKE_SOURCE_DIR}/tests/e2e/high_dpi.sh
+add_test(NAME high_dpi COMMAND bash ${CMAKE_SOURCE_DIR}/tests/win32/high_dpi.sh
          ${CMAKE_CROSSCOMPILING_EMULATOR}
          WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
 set_tests_properties(win32_panel e2e high_dpi PROPERTIES RESOURCE_LOCK wine)

@@ -1,30 +1,54 @@
 #!/usr/bin/env bash
 # Builds the program and runs it beside the stand-in chat client. With a
-# display the two stay open until you exit the panel; without one they run on
-# a virtual display for a few seconds and a screenshot lands in build/demo.png.
+# display the two stay open until you exit the panel. Without one they run on
+# a virtual display through a short scene: a reason is typed, Start posts the
+# idle-on lines (a screenshot lands in build/demo.png), then Stop and Exit.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/setup.sh
+scripts/setup.sh --demo
 headless=0
 [ -n "${DISPLAY:-}" ] || headless=1
+# The build this machine can run (win32, or win64 where 32-bit code cannot
+# execute) and the Wine that runs it.
 source scripts/wine-env.sh
-cmake --preset win32 >/dev/null
-cmake --build --preset win32 -j2 --target dizod standin_chat
+cmake --preset "$DIZOD_WIN_PRESET" >/dev/null
+cmake --build --preset "$DIZOD_WIN_PRESET" -j2 --target dizod standin_chat demo_step
 
-bin=build/win32/bin
-wine "$bin/standin_chat.exe" --transcript build/demo-transcript.txt &
+bin=build/$DIZOD_WIN_PRESET/bin
+transcript=build/demo-transcript.txt
+rm -f "$transcript"
+"$DIZOD_WINE" "$bin/standin_chat.exe" --transcript "$transcript" &
 chat=$!
 sleep 2
-wine "$bin/dizod.exe" &
+"$DIZOD_WINE" "$bin/dizod.exe" &
 panel=$!
+
+# Waits until the stand-in has received this many lines in all.
+posted() {
+  for _ in $(seq 100); do
+    [ "$(grep -c ' CR ' "$transcript" 2>/dev/null)" -ge "$1" ] && return 0
+    sleep 0.2
+  done
+  echo "The stand-in did not receive $1 lines" >&2
+  return 1
+}
+step() { "$DIZOD_WINE" "$bin/demo_step.exe" "$@"; }
+
 if [ "$headless" = 1 ]; then
-  sleep 5
-  if command -v import >/dev/null && import -version >/dev/null 2>&1; then
-    import -window root build/demo.png && echo "Screenshot: build/demo.png"
-  fi
-  kill "$panel" "$chat" 2>/dev/null || true
+  posted 3  # the start-up lines
+  step type "Gone for lunch"
+  step click start
+  posted 6  # the idle-on lines
+  sleep 0.5
+  # The stand-in at the left, the panel at the top right.
+  import -window root -crop 1080x215+30+30 +repage build/demo.png && echo "Screenshot: build/demo.png"
+  step click stop
+  posted 9
+  step click exit
+  wait "$panel" || true
+  kill "$chat" 2>/dev/null || true
 else
   wait "$panel" || true
   kill "$chat" 2>/dev/null || true
 fi
-echo "Lines the stand-in received: build/demo-transcript.txt"
+echo "Lines the stand-in received: $transcript"

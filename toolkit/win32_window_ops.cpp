@@ -179,7 +179,8 @@ SendResult Win32WindowOps::RestoreDraft(WindowHandle box, const Draft& draft) {
     restored = SendBounded(box, {WM_SETTEXT, 0, reinterpret_cast<LPARAM>(wide.c_str())}, true);
   }
   if (restored != SendResult::kAnswered) return restored;
-  return Release(SendBounded(box, {EM_SETSEL, draft.selection_start, draft.selection_end}, true));
+  const Message select{EM_SETSEL, draft.selection_start, static_cast<LPARAM>(draft.selection_end)};
+  return Release(SendBounded(box, select, true));
 }
 
 SendResult Win32WindowOps::Probe(WindowHandle box) {

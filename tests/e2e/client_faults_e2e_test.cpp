@@ -11,9 +11,9 @@ namespace dizod::e2e {
 namespace {
 
 // The start-up lines in Windows-1252.
-const std::string kBanner = FromHex("BAB72D2EB7204B72E16E6F2044697A6F6420B72E2DB7BA");
-const std::string kByLine = FromHex("BAB72D2EB7202042793A204B72616E6F2020B72E2DB7BA");
-const std::string kActivated = FromHex("BAB72D2EB72020416374ED76617465642020B72E2DB7BA");
+const std::string kBanner = Hex("BAB72D2EB7204B72E16E6F2044697A6F6420B72E2DB7BA");
+const std::string kByLine = Hex("BAB72D2EB7202042793A204B72616E6F2020B72E2DB7BA");
+const std::string kActivated = Hex("BAB72D2EB72020416374ED76617465642020B72E2DB7BA");
 const std::vector<std::string> kStartup = {kBanner, kByLine, kActivated};
 
 // "half-typed Ωé" with the caret after "half", as the stand-in reports its box.

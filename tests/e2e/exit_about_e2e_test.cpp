@@ -5,16 +5,18 @@
 
 #include <functional>
 
-#include "panel/catalogue.h"
 #include "tests/support/driver/driver.h"
 
 namespace dizod::e2e {
 namespace {
 
-const std::vector<std::string> kStartup =
-    AnsiLines({lines::kBanner, lines::kByLine, lines::kActivated});
-const std::vector<std::string> kSignOff =
-    AnsiLines({lines::kBanner, lines::kByLine, lines::kDeactivated});
+// The lines in Windows-1252, as the chat client receives them.
+const std::string kBanner = Hex("BAB72D2EB7204B72E16E6F2044697A6F6420B72E2DB7BA");
+const std::string kByLine = Hex("BAB72D2EB7202042793A204B72616E6F2020B72E2DB7BA");
+const std::vector<std::string> kStartup = {kBanner, kByLine,
+                                           Hex("BAB72D2EB72020416374ED76617465642020B72E2DB7BA")};
+const std::vector<std::string> kSignOff = {kBanner, kByLine,
+                                           Hex("BAB72D2EB720556E416374ED766174656420B72E2DB7BA")};
 
 std::vector<std::string> Tail(const std::vector<std::string>& all, size_t from) {
   return std::vector<std::string>(all.begin() + std::min(from, all.size()), all.end());
@@ -85,7 +87,8 @@ TEST(About, RealClicksOnBarePointsOnlyPostTheStartupLines) {
   panel.MouseClick(30, 30);
   ASSERT_TRUE(chat.WaitPosted(expected + 3, 6000));
   Sleep(200);
-  EXPECT_EQ(chat.PostedBytes()[expected], Ansi(std::string(lines::kWideBanner)));
+  EXPECT_EQ(chat.PostedBytes()[expected],
+            Hex("BAB72D2EB7204B72E16E6F2044697A6F642020B72E2DB7BA"));  // the wide banner
   EXPECT_EQ(chat.Posted().size(), expected + 3);
   // About while idle is on leaves the buttons as they were.
   panel.MouseClick(69, 30);

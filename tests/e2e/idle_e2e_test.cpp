@@ -5,17 +5,21 @@
 
 #include <cstdio>
 
-#include "panel/catalogue.h"
 #include "tests/support/driver/driver.h"
 
 namespace dizod::e2e {
 namespace {
 
-std::vector<std::string> IdleOn(const std::string& reason) {
-  std::vector<std::string> result = AnsiLines({lines::kWideBanner, lines::kIdleOn});
-  result.push_back(Ansi(lines::Reason(reason)));
-  return result;
-}
+// The lines in Windows-1252, as the chat client receives them.
+const std::string kBanner = Hex("BAB72D2EB7204B72E16E6F2044697A6F6420B72E2DB7BA");
+const std::string kIdleOff = Hex("BAB72D2EB7202049646C65202D204F66662020B72E2DB7BA");
+const std::string kReasonLunch = Hex("BAB72D2EB720526561736F6E3A206C756E636820B72E2DB7BA");
+const std::vector<std::string> kStartup = {kBanner,
+                                           Hex("BAB72D2EB7202042793A204B72616E6F2020B72E2DB7BA"),
+                                           Hex("BAB72D2EB72020416374ED76617465642020B72E2DB7BA")};
+const std::vector<std::string> kIdleOnLunch = {
+    Hex("BAB72D2EB7204B72E16E6F2044697A6F642020B72E2DB7BA"),
+    Hex("BAB72D2EB7202049646C65202D204F6E2020B72E2DB7BA"), kReasonLunch};
 
 TEST(IdleMode, StopDuringStartThenAFullMinuteCycle) {
   Standin chat;
@@ -28,14 +32,13 @@ TEST(IdleMode, StopDuringStartThenAFullMinuteCycle) {
   Sleep(500);
   panel.Click(Control::kCommand2);
   ASSERT_TRUE(chat.WaitPosted(9, 10000));
-  std::vector<std::string> expected =
-      AnsiLines({lines::kBanner, lines::kByLine, lines::kActivated});
+  std::vector<std::string> expected = kStartup;
   const auto append = [&expected](const std::vector<std::string>& more) {
     expected.insert(expected.end(), more.begin(), more.end());
   };
-  append(IdleOn("lunch"));
-  append(AnsiLines({lines::kBanner, lines::kIdleOff}));
-  append({Ansi(lines::WasIdle("0"))});
+  append(kIdleOnLunch);
+  append({kBanner, kIdleOff,
+          Hex("BAB72D2EB72055736572205761732049646C6520466F722030206D696E7574657320B72E2DB7BA")});
   EXPECT_EQ(chat.PostedBytes(), expected);
   EXPECT_TRUE(IsWindowEnabled(panel.Control(Control::kCommand1)));
   EXPECT_FALSE(IsWindowEnabled(panel.Control(Control::kCommand2)));
@@ -63,11 +66,12 @@ TEST(IdleMode, StopDuringStartThenAFullMinuteCycle) {
   panel.Click(Control::kCommand2);
   ASSERT_TRUE(chat.WaitPosted(18, 8000));
   Sleep(300);
-  append(IdleOn("lunch"));
-  append(AnsiLines({lines::kBanner}));
-  append({Ansi(lines::Reason("lunch")), Ansi(lines::HasBeenIdle("1"))});
-  append(AnsiLines({lines::kBanner, lines::kIdleOff}));
-  append({Ansi(lines::WasIdle("1"))});
+  append(kIdleOnLunch);
+  append({kBanner, kReasonLunch,
+          Hex("BAB72D2EB7205573657220486173204265656E2049646C6520466F723A20"
+              "31206D696E7574657320B72E2DB7BA")});
+  append({kBanner, kIdleOff,
+          Hex("BAB72D2EB72055736572205761732049646C6520466F722031206D696E7574657320B72E2DB7BA")});
   EXPECT_EQ(chat.PostedBytes(), expected);
   EXPECT_EQ(panel.Text(panel.Control(Control::kText2)), L"0");
 }

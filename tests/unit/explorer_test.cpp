@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include "panel/catalogue.h"
 #include "tests/support/sim/sim.h"
 #include "toolkit/chat_bridge.h"
 
@@ -51,15 +50,17 @@ TEST(Explorer, ChecksCatchFalseTranscripts) {
   };
   EXPECT_TRUE(checked([](Program&) {}).empty());
   EXPECT_FALSE(checked([](Program& p) { Post(p, "stray"); }).empty());
-  EXPECT_FALSE(checked([](Program& p) {
-                 for (auto line : {lines::kBanner, lines::kIdleOff}) Post(p, std::string(line));
-                 Post(p, lines::WasIdle("7"));
+  const auto post = [](Program& p, std::initializer_list<const char*> lines) {
+    for (const char* line : lines) Post(p, line);
+  };
+  EXPECT_FALSE(checked([&](Program& p) {
+                 post(p, {"º·-.· Kráno Dizod ·.-·º", "º·-.·  Idle - Off  ·.-·º",
+                          "º·-.· User Was Idle For 7 minutes ·.-·º"});
                }).empty());
-  EXPECT_FALSE(checked([](Program& p) {
-                 for (auto line : {lines::kBanner, lines::kByLine, lines::kDeactivated}) {
-                   Post(p, std::string(line));
-                 }
-               }).empty());  // signed off, yet the program goes on
+  EXPECT_FALSE(
+      checked([&](Program& p) {
+        post(p, {"º·-.· Kráno Dizod ·.-·º", "º·-.·  By: Krano  ·.-·º", "º·-.· UnActívated ·.-·º"});
+      }).empty());  // signed off, yet the program goes on
 }
 
 // The checks of a run against a faulty client catch what they are there for.

@@ -4,10 +4,11 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdlib>
+#include <vector>
 
-#include "panel/design.h"
-#include "panel/layout.h"
 #include "panel/win32_panel_window.h"
 #include "toolkit/pause.h"
 #include "toolkit/win32_clock_pump.h"
@@ -30,44 +31,77 @@ void Destroy(PanelWindow& panel) {
   EXPECT_TRUE(PeekMessageW(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
 }
 
-TEST(PanelWindow, ReasonBoxFontAndColour) {
+// The panel in pixels at 96, 144 and 192 DPI, within the inner area.
+constexpr int kDpis[] = {96, 144, 192};
+struct Box {
+  int left, top, width, height;
+};
+struct ControlBoxes {
+  Control control;
+  Box at[3];
+};
+// clang-format off
+constexpr ControlBoxes kBoxes[] = {
+    //                   96 DPI              144 DPI             192 DPI
+    {Control::kText1,    {{2, 2, 205, 19},   {3, 3, 307, 29},    {4, 4, 409, 38}}},
+    {Control::kCommand1, {{2, 24, 65, 17},   {3, 36, 98, 26},    {4, 48, 130, 34}}},
+    {Control::kCommand2, {{72, 24, 65, 17},  {108, 36, 98, 26},  {144, 48, 130, 34}}},
+    {Control::kCommand3, {{142, 24, 65, 17}, {213, 36, 98, 26},  {284, 48, 130, 34}}},
+    {Control::kText2,    {{216, 64, 49, 19}, {324, 96, 74, 29},  {432, 128, 98, 38}}},
+};
+// clang-format on
+constexpr SIZE kInnerArea[] = {{209, 43}, {314, 65}, {418, 86}};
+// 8.25 points; 8.5 points would give the same at 96 and 144 DPI, but -23 at 192.
+constexpr LONG kReasonFontHeight[] = {-11, -17, -22};
+
+LOGFONTW ReasonFont(const PanelWindow& panel) {
+  LOGFONTW lf{};
+  const auto font =
+      reinterpret_cast<HFONT>(SendMessageW(panel.ControlWindow(Control::kText1), WM_GETFONT, 0, 0));
+  EXPECT_NE(GetObjectW(font, sizeof(lf), &lf), 0);
+  return lf;
+}
+
+void ExpectLayout(const PanelWindow& panel, int dpi) {
+  const auto at = std::find(std::begin(kDpis), std::end(kDpis), dpi) - std::begin(kDpis);
+  ASSERT_LT(at, 3) << "no layout written down for " << dpi << " DPI";
+  RECT inner{};
+  GetClientRect(panel.Hwnd(), &inner);
+  EXPECT_EQ(inner.right, kInnerArea[at].cx);
+  EXPECT_EQ(inner.bottom, kInnerArea[at].cy);
+  for (const ControlBoxes& expected : kBoxes) {
+    RECT r{};
+    GetWindowRect(panel.ControlWindow(expected.control), &r);
+    MapWindowPoints(nullptr, panel.Hwnd(), reinterpret_cast<POINT*>(&r), 2);
+    const Box& box = expected.at[at];
+    const int control = static_cast<int>(expected.control);
+    EXPECT_EQ(r.left, box.left) << control;
+    EXPECT_EQ(r.top, box.top) << control;
+    EXPECT_EQ(r.right - r.left, box.width) << control;
+    EXPECT_EQ(r.bottom - r.top, box.height) << control;
+  }
+  EXPECT_EQ(ReasonFont(panel).lfHeight, kReasonFontHeight[at]);
+}
+
+TEST(PanelWindow, LayoutAndReasonBoxAtTheDisplaysDpi) {
   PanelWindow panel(GetModuleHandleW(nullptr));
   ASSERT_TRUE(panel.Create());
-  HWND text1 = panel.ControlWindow(Control::kText1);
-  const auto font = reinterpret_cast<HFONT>(SendMessageW(text1, WM_GETFONT, 0, 0));
-  ASSERT_NE(font, nullptr);
-  LOGFONTW lf{};
-  ASSERT_NE(GetObjectW(font, sizeof(lf), &lf), 0);
+  ExpectLayout(panel, ScreenDpi());
+
+  const LOGFONTW lf = ReasonFont(panel);
   EXPECT_STREQ(lf.lfFaceName, L"OCR A Extended");
-  EXPECT_EQ(lf.lfHeight, ReasonFontHeight(ScreenDpi()));
   EXPECT_EQ(lf.lfWeight, 400);
   EXPECT_EQ(lf.lfCharSet, 0);
   EXPECT_FALSE(lf.lfItalic || lf.lfUnderline || lf.lfStrikeOut);
   // The buttons keep the system's font.
   EXPECT_NE(SendMessageW(panel.ControlWindow(Control::kCommand1), WM_GETFONT, 0, 0),
-            reinterpret_cast<LRESULT>(font));
+            SendMessageW(panel.ControlWindow(Control::kText1), WM_GETFONT, 0, 0));
 
   HDC dc = CreateCompatibleDC(nullptr);
   SendMessageW(panel.Hwnd(), WM_CTLCOLOREDIT, reinterpret_cast<WPARAM>(dc),
-               reinterpret_cast<LPARAM>(text1));
+               reinterpret_cast<LPARAM>(panel.ControlWindow(Control::kText1)));
   EXPECT_EQ(GetTextColor(dc), RGB(0, 0, 192));
   DeleteDC(dc);
-  Destroy(panel);
-}
-
-TEST(PanelWindow, InnerAreaIsExactAndTheCounterOutsideIt) {
-  PanelWindow panel(GetModuleHandleW(nullptr));
-  ASSERT_TRUE(panel.Create());
-  const int dpi = ScreenDpi();
-  RECT inner{};
-  GetClientRect(panel.Hwnd(), &inner);
-  EXPECT_EQ(inner.right, TwipsToPixels(kInnerWidthTwips, dpi));
-  EXPECT_EQ(inner.bottom, TwipsToPixels(kInnerHeightTwips, dpi));
-  RECT counter{};
-  GetWindowRect(panel.ControlWindow(Control::kText2), &counter);
-  MapWindowPoints(nullptr, panel.Hwnd(), reinterpret_cast<POINT*>(&counter), 2);
-  EXPECT_GE(counter.left, inner.right);
-  EXPECT_GE(counter.top, inner.bottom);
   Destroy(panel);
 }
 
@@ -75,21 +109,65 @@ TEST(PanelWindow, InnerAreaIsExactAndTheCounterOutsideIt) {
 TEST(PanelWindow, FollowsAChangeOfDpi) {
   PanelWindow panel(GetModuleHandleW(nullptr));
   ASSERT_TRUE(panel.Create());
-  RECT suggested{100, 100, 500, 250};
-  SendMessageW(panel.Hwnd(), WM_DPICHANGED, MAKEWPARAM(144, 144),
+  RECT suggested{100, 100, 600, 300};
+  SendMessageW(panel.Hwnd(), WM_DPICHANGED, MAKEWPARAM(192, 192),
                reinterpret_cast<LPARAM>(&suggested));
-  RECT inner{};
-  GetClientRect(panel.Hwnd(), &inner);
-  EXPECT_EQ(inner.right, 314);
-  EXPECT_EQ(inner.bottom, 65);
-  LOGFONTW lf{};
-  const auto font =
-      reinterpret_cast<HFONT>(SendMessageW(panel.ControlWindow(Control::kText1), WM_GETFONT, 0, 0));
-  ASSERT_NE(GetObjectW(font, sizeof(lf), &lf), 0);
-  EXPECT_EQ(lf.lfHeight, -17);
-  RECT exit{};
-  GetWindowRect(panel.ControlWindow(Control::kCommand3), &exit);
-  EXPECT_EQ(exit.right - exit.left, TwipsToPixels(kCommand3Rect.width, 144));
+  ExpectLayout(panel, 192);
+  Destroy(panel);
+}
+
+// Pumps the thread's messages for `ms` and returns when each WM_TIMER for
+// `hwnd` came, in milliseconds from the start.
+std::vector<ULONGLONG> TicksDuring(HWND hwnd, ULONGLONG ms) {
+  std::vector<ULONGLONG> ticks;
+  const ULONGLONG start = GetTickCount64();
+  for (ULONGLONG now = start; now - start < ms; now = GetTickCount64()) {
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(ms - (now - start)),
+                              QS_ALLINPUT);
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+      if (message.message == WM_TIMER && message.hwnd == hwnd) {
+        ticks.push_back(GetTickCount64() - start);
+      }
+      DispatchMessageW(&message);
+    }
+  }
+  return ticks;
+}
+
+TEST(PanelWindow, TimerTicksEverySecondWhileOn) {
+  PanelWindow panel(GetModuleHandleW(nullptr));
+  ASSERT_TRUE(panel.Create());
+  panel.SetEnabled(Control::kTimer1, true);
+  const std::vector<ULONGLONG> on = TicksDuring(panel.Hwnd(), 2500);
+  ASSERT_EQ(on.size(), 2u);
+  EXPECT_NEAR(static_cast<double>(on[0]), 1000, 150);
+  EXPECT_NEAR(static_cast<double>(on[1]), 2000, 150);
+  panel.SetEnabled(Control::kTimer1, false);
+  EXPECT_TRUE(TicksDuring(panel.Hwnd(), 1300).empty());
+  Destroy(panel);
+}
+
+// A button that goes grey hands its keyboard focus to the reason box; one
+// that goes grey without the focus leaves it where it is.
+TEST(PanelWindow, DisabledButtonHandsItsFocusToTheReasonBox) {
+  PanelWindow panel(GetModuleHandleW(nullptr));
+  ASSERT_TRUE(panel.Create());
+  ShowWindow(panel.Hwnd(), SW_SHOW);
+  HWND text1 = panel.ControlWindow(Control::kText1);
+  HWND start = panel.ControlWindow(Control::kCommand1);
+  HWND exit = panel.ControlWindow(Control::kCommand3);
+
+  SetFocus(start);
+  ASSERT_EQ(GetFocus(), start);
+  panel.SetEnabled(Control::kCommand1, false);
+  EXPECT_EQ(GetFocus(), text1);
+
+  panel.SetEnabled(Control::kCommand2, true);
+  SetFocus(exit);
+  ASSERT_EQ(GetFocus(), exit);
+  panel.SetEnabled(Control::kCommand2, false);
+  EXPECT_EQ(GetFocus(), exit);
   Destroy(panel);
 }
 
@@ -132,7 +210,8 @@ TEST(Win32Pause, EndsOnTheMarkAndDispatchesMeanwhile) {
     const ClockReading start = pump.ReadClock();
     ASSERT_TRUE(WaitSeconds(pump, 1));
     const ClockReading end = pump.ReadClock();
-    const double expected = StartMark(start.time_of_day) + 1 - start.time_of_day;
+    // The mark: the time of day rounded to the whole second, a half to even.
+    const double expected = std::nearbyint(start.time_of_day) + 1 - start.time_of_day;
     const double lasted = end.monotonic - start.monotonic;
     EXPECT_GE(lasted, expected - 0.002);
     EXPECT_LE(lasted, expected + 0.1);

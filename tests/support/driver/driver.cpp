@@ -15,14 +15,6 @@ std::wstring Widen(const std::string& text) {
   return std::wstring(text.begin(), text.end());
 }
 
-std::string Unhex(const std::string& hex) {
-  std::string bytes;
-  for (size_t i = 0; i + 1 < hex.size(); i += 2) {
-    bytes.push_back(static_cast<char>(std::stoi(hex.substr(i, 2), nullptr, 16)));
-  }
-  return bytes;
-}
-
 std::string TempPath(const char* stem) {
   char dir[MAX_PATH];
   GetTempPathA(MAX_PATH, dir);
@@ -49,18 +41,12 @@ bool WaitFor(const std::function<bool()>& done, int timeout_ms) {
   }
 }
 
-std::string Ansi(const std::string& utf8) {
-  std::wstring wide(utf8.size(), L'\0');
-  wide.resize(MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()),
-                                  wide.data(), static_cast<int>(wide.size())));
-  std::string ansi(wide.size() * 2, '\0');
-  ansi.resize(WideCharToMultiByte(1252, 0, wide.data(), static_cast<int>(wide.size()), ansi.data(),
-                                  static_cast<int>(ansi.size()), nullptr, nullptr));
-  return ansi;
-}
-
-std::string FromHex(std::string_view hex) {
-  return Unhex(std::string(hex));
+std::string Hex(std::string_view hex) {
+  std::string bytes;
+  for (size_t i = 0; i + 1 < hex.size(); i += 2) {
+    bytes.push_back(static_cast<char>(std::stoi(std::string(hex.substr(i, 2)), nullptr, 16)));
+  }
+  return bytes;
 }
 
 LatencyProbe::LatencyProbe(HWND window)
@@ -77,12 +63,6 @@ LatencyProbe::LatencyProbe(HWND window)
 LatencyProbe::~LatencyProbe() {
   stop_ = true;
   thread_.join();
-}
-
-std::vector<std::string> AnsiLines(const std::vector<std::string_view>& lines) {
-  std::vector<std::string> result;
-  for (std::string_view line : lines) result.push_back(Ansi(std::string(line)));
-  return result;
 }
 
 Process::Process(const std::wstring& exe, const std::wstring& arguments) {
@@ -156,7 +136,7 @@ std::vector<TranscriptEntry> Standin::Entries() const {
     TranscriptEntry entry;
     std::string hex;
     fields >> entry.ms >> entry.doc >> entry.box >> entry.event >> hex;
-    entry.bytes = entry.event == "BOX" ? hex : Unhex(hex);
+    entry.bytes = entry.event == "BOX" ? hex : Hex(hex);
     entries.push_back(entry);
   }
   return entries;

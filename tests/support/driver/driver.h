@@ -8,6 +8,7 @@
 #include <atomic>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <thread>
 #include <vector>
 
@@ -19,10 +20,8 @@ namespace dizod::e2e {
 long long NowMs();
 // Polls `done` until it holds or `timeout_ms` passes; returns whether it held.
 bool WaitFor(const std::function<bool()>& done, int timeout_ms);
-// Bytes as the stand-in sees them (Windows-1252) from UTF-8 test text.
-std::string Ansi(const std::string& utf8);
-// The bytes written in hex, two digits a byte.
-std::string FromHex(std::string_view hex);
+// The bytes written in hex: "BAB7" is "\xBA\xB7".
+std::string Hex(std::string_view hex);
 
 // A started program; terminated when still running at the end of the test.
 class Process {
@@ -115,8 +114,5 @@ class LatencyProbe {
   std::atomic<long long> worst_ms_{0};
   std::thread thread_;
 };
-
-// The bytes of a catalogue line as the chat client receives them.
-std::vector<std::string> AnsiLines(const std::vector<std::string_view>& lines);
 
 }  // namespace dizod::e2e
