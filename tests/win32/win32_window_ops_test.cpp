@@ -1,0 +1,71 @@
+// The user32 side of the bridge against an edit box of this process: what it
+// reads of a draft, and what it puts back.
+
+#include "toolkit/win32_window_ops.h"
+
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <string>
+
+namespace dizod {
+namespace {
+
+// An edit box that holds far more than a line.
+struct EditBox {
+  EditBox() {
+    hwnd = CreateWindowExW(0, L"EDIT", L"", WS_POPUP | ES_AUTOHSCROLL, 0, 0, 200, 24, nullptr,
+                           nullptr, GetModuleHandleW(nullptr), nullptr);
+    SendMessageW(hwnd, EM_SETLIMITTEXT, 0, 0);
+  }
+  ~EditBox() {
+    if (IsWindow(hwnd)) DestroyWindow(hwnd);
+  }
+  WindowHandle Handle() const { return reinterpret_cast<WindowHandle>(hwnd); }
+  std::wstring Text() const {
+    std::wstring text(GetWindowTextLengthW(hwnd) + 1, L'\0');
+    text.resize(GetWindowTextW(hwnd, text.data(), static_cast<int>(text.size())));
+    return text;
+  }
+  HWND hwnd;
+};
+
+TEST(Win32WindowOps, LongDraftIsReadWholeAndPutBackWithItsSelection) {
+  EditBox box;
+  // 5000 characters: more than the first read's buffer holds.
+  std::wstring draft;
+  for (int i = 0; i < 1000; ++i) draft += L"ab\u03A9\u00E9 ";
+  SetWindowTextW(box.hwnd, draft.c_str());
+  SendMessageW(box.hwnd, EM_SETSEL, 4000, 4010);
+
+  Win32WindowOps ops;
+  Draft read;
+  ASSERT_EQ(ops.ReadDraft(box.Handle(), read), SendResult::kAnswered);
+  EXPECT_EQ(read.text.size(), 7000u);  // 3000 one-byte and 2000 two-byte characters in UTF-8
+  EXPECT_EQ(read.text.substr(0, 8), "ab\xCE\xA9\xC3\xA9 a");
+  EXPECT_EQ(read.selection_start, 4000u);
+  EXPECT_EQ(read.selection_end, 4010u);
+
+  ASSERT_EQ(ops.SetLine(box.Handle(), "Kr\xC3\xA1no"), SendResult::kAnswered);
+  EXPECT_EQ(box.Text(), L"Kr\u00E1no");
+  ASSERT_EQ(ops.RestoreDraft(box.Handle(), read), SendResult::kAnswered);
+  EXPECT_EQ(box.Text(), draft);
+  DWORD start = 0, end = 0;
+  SendMessageW(box.hwnd, EM_GETSEL, reinterpret_cast<WPARAM>(&start),
+               reinterpret_cast<LPARAM>(&end));
+  EXPECT_EQ(start, 4000u);
+  EXPECT_EQ(end, 4010u);
+}
+
+TEST(Win32WindowOps, WindowThatIsGoneIsToldApart) {
+  EditBox box;
+  DestroyWindow(box.hwnd);
+  Win32WindowOps ops;
+  Draft read;
+  EXPECT_EQ(ops.ReadDraft(box.Handle(), read), SendResult::kGone);
+  EXPECT_EQ(ops.SetLine(box.Handle(), "x"), SendResult::kGone);
+  EXPECT_EQ(ops.Probe(box.Handle()), SendResult::kGone);
+}
+
+}  // namespace
+}  // namespace dizod
