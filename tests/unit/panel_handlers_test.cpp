@@ -34,13 +34,12 @@ void ExpectIdle(Program& p, bool on) {
   EXPECT_EQ(p.panel.Enabled(Control::kTimer1), on);
 }
 
-// The fixed lines as the chat shows them.
-const std::string kBanner = "º·-.· Kráno Dizod ·.-·º";
-const std::string kWideBanner = "º·-.· Kráno Dizod  ·.-·º";
-const std::string kByLine = "º·-.·  By: Krano  ·.-·º";
-const std::string kActivated = "º·-.·  Actívated  ·.-·º";
-const std::string kIdleOn = "º·-.·  Idle - On  ·.-·º";
-const std::string kIdleOff = "º·-.·  Idle - Off  ·.-·º";
+const std::string kBanner(sim::text::kBanner);
+const std::string kWideBanner(sim::text::kWideBanner);
+const std::string kByLine(sim::text::kByLine);
+const std::string kActivated(sim::text::kActivated);
+const std::string kIdleOn(sim::text::kIdleOn);
+const std::string kIdleOff(sim::text::kIdleOff);
 
 TEST(StartUp, PostsTheStartupLinesOneSecondApartWithIdleOff) {
   Program p(36000.0);

@@ -4,24 +4,9 @@
 
 namespace dizod::sim {
 
-namespace {
+namespace lines = text;
 
-// The texts written out here, not taken from the program: a line the program
-// gets wrong makes the transcript unreadable.
-namespace lines {
-constexpr std::string_view kBanner = "º·-.· Kráno Dizod ·.-·º";
-constexpr std::string_view kWideBanner = "º·-.· Kráno Dizod  ·.-·º";
-constexpr std::string_view kByLine = "º·-.·  By: Krano  ·.-·º";
-constexpr std::string_view kActivated = "º·-.·  Actívated  ·.-·º";
-constexpr std::string_view kDeactivated = "º·-.· UnActívated ·.-·º";
-constexpr std::string_view kIdleOn = "º·-.·  Idle - On  ·.-·º";
-constexpr std::string_view kIdleOff = "º·-.·  Idle - Off  ·.-·º";
-constexpr std::string_view kReasonPrefix = "º·-.· Reason: ";
-constexpr std::string_view kReasonSuffix = " ·.-·º";
-constexpr std::string_view kWasIdlePrefix = "º·-.· User Was Idle For ";
-constexpr std::string_view kHasBeenIdlePrefix = "º·-.· User Has Been Idle For: ";
-constexpr std::string_view kMinutesSuffix = " minutes ·.-·º";
-}  // namespace lines
+namespace {
 
 bool Between(std::string_view line, std::string_view prefix, std::string_view suffix,
              std::string* middle) {
