@@ -15,6 +15,7 @@ add_executable(dizod_unit_tests
   tests/unit/layout_test.cpp
   tests/unit/panel_handlers_test.cpp
   tests/unit/explorer_test.cpp
+  tests/unit/form_test.cpp
   tests/unit/icon_test.cpp
   tools/icon_gen/icon.cpp)
 target_link_libraries(dizod_unit_tests PRIVATE dizod_sim GTest::gtest_main)

@@ -33,6 +33,7 @@ PanelHandlers::Sequence::~Sequence() {
   events.swap(panel_.deferred_);
   if (panel_.ending_) return;
   for (DeferredEvent event : events) panel_.controls_.PostDeferred(event);
+  panel_.queued_put_off_ += static_cast<int>(events.size());
 }
 
 PanelHandlers::PanelHandlers(PanelControls& controls, ClockPump& pump, WindowOps& chat)
@@ -87,7 +88,7 @@ void PanelHandlers::RunIdleLoop() {
   loop_running_ = true;
   const std::uint64_t period = period_;
   const auto over = [this, period] { return ending_ || period_ != period; };
-  while (WaitSeconds(pump_, kCycleSeconds, over) && !over()) {
+  while (WaitSeconds(pump_, kCycleSeconds, over) && RunQueuedPutOff() && !over()) {
     const std::uint64_t count = ParseCount(controls_.Text(Control::kText2)) + 1;
     controls_.SetText(Control::kText2, std::to_string(count));
     if (!PostMinuteAnnouncement() || over() || !controls_.Enabled(Control::kTimer1)) break;
@@ -134,7 +135,18 @@ void PanelHandlers::OnAboutClick() {
   PostStartupLines();
 }
 
+// A sequence that ran inside the loop's pause may have outlasted it. What was
+// put off meanwhile came before the cycle fell due, so it runs first: a Stop
+// clicked during an About is never overtaken by the next minute announcement.
+bool PanelHandlers::RunQueuedPutOff() {
+  while (queued_put_off_ > 0 && !ending_) {
+    if (pump_.DispatchOne(pump_.ReadClock().monotonic) != PumpResult::kDispatched) break;
+  }
+  return !ending_;
+}
+
 void PanelHandlers::OnDeferred(DeferredEvent event) {
+  --queued_put_off_;
   switch (event) {
     case DeferredEvent::kStart:
       return OnStartClick();

@@ -5,7 +5,9 @@
 //
 // So that the chat never says something false, a Start, Stop or About click
 // (or a timer tick) that arrives while a line sequence is being posted is deferred
-// until that sequence is over. Exit and close always run at once; they end
+// until that sequence is over, and then runs before anything that fell due
+// meanwhile. Clicks of one kind deferred during one sequence run once, so that
+// the room is not flooded. Exit and close always run at once; they end
 // the program, and every sequence they interrupt posts nothing more.
 
 #include <cstdint>
@@ -60,6 +62,9 @@ class PanelHandlers {
   // the sequence in progress that stands in its way.
   bool Defer(DeferredEvent event);
   void RunIdleLoop();
+  // Dispatches messages until the events put off by a sequence and queued at
+  // its end have run; false when the program began ending.
+  bool RunQueuedPutOff();
   bool PostMinuteAnnouncement();
   void PostStartupLines();
   void SignOff(bool hide_first);
@@ -74,6 +79,8 @@ class PanelHandlers {
 
   int sequence_depth_ = 0;
   std::vector<DeferredEvent> deferred_;
+  // Put-off events queued for the message loop and not yet run.
+  int queued_put_off_ = 0;
   bool loop_running_ = false;
   bool ending_ = false;
   // Each Start and each Stop opens a new idle period; a loop serves only the

@@ -121,6 +121,45 @@ std::vector<std::string> TranscriptViolations(Program& p) {
   return violations;
 }
 
+std::vector<std::string> ClickViolations(const std::vector<PostedLine>& posted,
+                                         const std::vector<double>& start_clicks,
+                                         const std::vector<double>& stop_clicks, bool open_end) {
+  std::vector<std::string> texts;
+  for (const PostedLine& line : posted) texts.push_back(line.text);
+  const auto split = SplitAnnouncements(texts, open_end);
+  if (!split) return {};  // not whole announcements: TranscriptViolations says so
+  // Whether an idle announcement begins after the click and before the first
+  // announcement of the awaited kind. Handlers take no time here, so one that
+  // began at the click's very moment began before the click was handled.
+  const auto overtaken = [&](double click, Announcement::Kind awaited) {
+    for (const Announcement& a : *split) {
+      const double at = posted[a.first_line].time;
+      if (a.kind == awaited && at >= click) return false;
+      const bool idle = a.kind == Announcement::kIdleOn || a.kind == Announcement::kIdleOff ||
+                        a.kind == Announcement::kMinute;
+      if (idle && at > click) return true;
+    }
+    return false;
+  };
+  std::vector<std::string> violations;
+  for (double click : stop_clicks) {
+    if (overtaken(click, Announcement::kIdleOff)) {
+      violations.push_back("idle line between a Stop click and its idle-off");
+    }
+  }
+  for (double click : start_clicks) {
+    if (overtaken(click, Announcement::kIdleOn)) {
+      violations.push_back("idle line between a Start click and its idle-on");
+    }
+  }
+  return violations;
+}
+
+std::vector<std::string> ClickViolations(Program& p) {
+  return ClickViolations(p.chat.Posted(), p.panel.ClickTimes(Control::kCommand1),
+                         p.panel.ClickTimes(Control::kCommand2), !p.panel.Quit());
+}
+
 namespace {
 
 void Mix(std::string& key, double value) {
@@ -196,14 +235,16 @@ std::vector<std::string> Run(const Schedule& schedule, const Bounds& bounds,
       trace->offered.push_back(offered);
     }
     if (next < schedule.size() && schedule[next].point == here) {
-      Perform(p, schedule[next].action, here);
-      ++next;
+      // Taken off before it runs: the pauses of its handler are moments of
+      // their own, where the next action may come.
+      Perform(p, schedule[next++].action, here);
       return true;
     }
     return false;
   };
   p.Start(bounds.horizon_seconds);
   for (std::string& v : TranscriptViolations(p)) violations.push_back(std::move(v));
+  for (std::string& v : ClickViolations(p)) violations.push_back(std::move(v));
   return violations;
 }
 

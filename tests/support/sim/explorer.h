@@ -48,4 +48,15 @@ struct Program;
 // minutes never early, one sign-off at the very end of the program.
 std::vector<std::string> TranscriptViolations(Program& p);
 
+struct PostedLine;
+// What the transcript breaks of the promises made to the clicks, given when
+// each Start and each Stop click reached its handler: after a Stop click no
+// idle line goes out but that Stop's idle-off announcement; after a Start
+// click none goes out before that Start's idle-on announcement. With
+// `open_end`, the transcript may end in the middle of an announcement.
+std::vector<std::string> ClickViolations(const std::vector<PostedLine>& posted,
+                                         const std::vector<double>& start_clicks,
+                                         const std::vector<double>& stop_clicks, bool open_end);
+std::vector<std::string> ClickViolations(Program& p);
+
 }  // namespace dizod::sim
