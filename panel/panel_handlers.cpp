@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <iterator>
 #include <limits>
 
 #include "panel/catalogue.h"
@@ -22,6 +23,17 @@ std::uint64_t ParseCount(std::string_view text) {
   if (!whole || value == std::numeric_limits<std::uint64_t>::max()) return 0;
   return value;
 }
+
+namespace {
+
+// When a pause of `seconds` begun now ends, measured as WaitSeconds measures
+// it: from the start mark.
+double PauseEnd(ClockPump& pump, std::int32_t seconds) {
+  const ClockReading now = pump.ReadClock();
+  return now.monotonic + (StartMark(now.time_of_day) - now.time_of_day) + seconds;
+}
+
+}  // namespace
 
 PanelHandlers::Sequence::Sequence(PanelHandlers& panel) : panel_(panel) {
   ++panel_.sequence_depth_;
@@ -116,17 +128,36 @@ void PanelHandlers::OnClose() {
   SignOff(true);
 }
 
+// Windows may end the process as soon as this returns, so it returns only when
+// the whole sign-off is out, also when one was already under way.
+void PanelHandlers::OnEndSession() {
+  if (!ending_) return SignOff(true);
+  PostSignOffLines();
+}
+
 void PanelHandlers::SignOff(bool hide_first) {
   if (ending_) return;  // the sign-off goes out once
   ending_ = true;
   controls_.SetEnabled(Control::kTimer1, false);
   if (hide_first) controls_.Hide();
-  Post(lines::kBanner);
-  WaitSeconds(pump_, kLinePauseSeconds);
-  Post(lines::kByLine);
-  WaitSeconds(pump_, kLinePauseSeconds);
-  Post(lines::kDeactivated);
-  controls_.EndProgram();
+  PostSignOffLines();
+}
+
+// Called again from inside one of its own pauses (by a session end), it takes
+// over the lines still to go, each at the moment it was due; the call it
+// interrupted then finds them out and returns.
+void PanelHandlers::PostSignOffLines() {
+  constexpr std::string_view kLines[] = {lines::kBanner, lines::kByLine, lines::kDeactivated};
+  for (;;) {
+    const std::size_t next = sign_off_posted_;
+    if (next == std::size(kLines)) return;
+    // A quit ends the pause, not the sign-off.
+    if (next > 0) WaitUntil(sign_off_due_);
+    if (sign_off_posted_ != next) continue;
+    Post(kLines[next]);
+    if (++sign_off_posted_ == std::size(kLines)) return controls_.EndProgram();
+    sign_off_due_ = PauseEnd(pump_, kLinePauseSeconds);
+  }
 }
 
 void PanelHandlers::OnAboutClick() {
@@ -174,6 +205,12 @@ bool PanelHandlers::Defer(DeferredEvent event) {
     deferred_.push_back(event);
   }
   return true;
+}
+
+void PanelHandlers::WaitUntil(double due) {
+  while (pump_.ReadClock().monotonic < due) {
+    if (pump_.DispatchOne(due) == PumpResult::kQuit) return;
+  }
 }
 
 void PanelHandlers::Post(std::string_view line) {

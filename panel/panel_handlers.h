@@ -10,6 +10,7 @@
 // the room is not flooded. Exit and close always run at once; they end
 // the program, and every sequence they interrupt posts nothing more.
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -37,6 +38,9 @@ class PanelHandlers {
   void OnExitClick();
   void OnAboutClick();
   void OnClose();
+  // The session is ending: sign off as close does, and return only when the
+  // sign-off is out.
+  void OnEndSession();
   void OnDeferred(DeferredEvent event);
 
   bool Ending() const { return ending_; }
@@ -68,10 +72,14 @@ class PanelHandlers {
   bool PostMinuteAnnouncement();
   void PostStartupLines();
   void SignOff(bool hide_first);
+  void PostSignOffLines();
 
   void Post(std::string_view line);
   // A one-second pause between lines; false when the program began ending.
   bool Pause();
+  // Dispatches messages until the monotonic clock reaches `due` or the
+  // program quits.
+  void WaitUntil(double due);
 
   PanelControls& controls_;
   ClockPump& pump_;
@@ -83,6 +91,9 @@ class PanelHandlers {
   int queued_put_off_ = 0;
   bool loop_running_ = false;
   bool ending_ = false;
+  // How far the sign-off has got, and when its next line is due.
+  std::size_t sign_off_posted_ = 0;
+  double sign_off_due_ = 0;
   // Each Start and each Stop opens a new idle period; a loop serves only the
   // period in which it began.
   std::uint64_t period_ = 0;

@@ -163,7 +163,7 @@ LRESULT PanelWindow::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
       OnClose();
       return 0;
     case WM_ENDSESSION:
-      OnEndSession(wparam != FALSE);
+      if (wparam != FALSE) OnEndSession();
       return 0;
     case WM_DESTROY:
       OnDestroy();
@@ -305,8 +305,12 @@ void PanelWindow::OnClose() {
 }
 
 // The session is ending: sign off now, the process will not get another chance.
-void PanelWindow::OnEndSession(bool ending) {
-  if (ending) OnClose();
+void PanelWindow::OnEndSession() {
+  if (handlers_ != nullptr) {
+    handlers_->OnEndSession();
+  } else {
+    EndProgram();
+  }
 }
 
 void PanelWindow::OnDestroy() {

@@ -55,7 +55,7 @@ class PanelWindow : public PanelControls {
   LRESULT OnCtlColorEdit(HDC dc);
   void OnDrawItem(const DRAWITEMSTRUCT& item);
   void OnClose();
-  void OnEndSession(bool ending);
+  void OnEndSession();
   void OnDestroy();
   void OnDpiChanged(int dpi, const RECT& suggested);
   void OnLoad();

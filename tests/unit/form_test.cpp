@@ -1,5 +1,6 @@
-// Events put off behind a sequence that outlasts the idle loop's pause, and
-// the explorer's checks of what the clicks were promised.
+// Events put off behind a sequence that outlasts the idle loop's pause, a
+// session that ends while Exit is signing off, and the explorer's checks of
+// what the clicks were promised.
 
 #include <gtest/gtest.h>
 
@@ -19,6 +20,7 @@ using Transcript = std::vector<std::pair<double, std::string>>;
 
 constexpr Control kStart = Control::kCommand1;
 constexpr Control kStop = Control::kCommand2;
+constexpr Control kExit = Control::kCommand3;
 
 Transcript Lines(const Program& p) {
   Transcript lines;
@@ -86,6 +88,60 @@ TEST(PutOff, AnAboutPutOffPastTheLoopsDeadlineRunsBeforeTheMinute) {
                                         {144, "º·-.· Reason: Reason ·.-·º"},
                                         {145, "º·-.· User Has Been Idle For: 2 minutes ·.-·º"},
                                     }));
+}
+
+const Transcript kSignOffAt20 = {
+    {0, "º·-.· Kráno Dizod ·.-·º"},  {1, "º·-.·  By: Krano  ·.-·º"},
+    {2, "º·-.·  Actívated  ·.-·º"},  {20, "º·-.· Kráno Dizod ·.-·º"},
+    {21, "º·-.·  By: Krano  ·.-·º"}, {22, "º·-.· UnActívated ·.-·º"},
+};
+
+// Windows may end the process as soon as the session-end handler returns: it
+// returns only when the sign-off already under way is out, on its own timing.
+TEST(SessionEnd, DuringASignOffReturnsWhenTheLastLineIsOut) {
+  for (bool close : {false, true}) {
+    for (double at : {20.0, 20.5, 21.0, 21.7}) {
+      Program p(36000.0);
+      if (close) {
+        p.panel.CloseAt(20);
+      } else {
+        p.panel.ClickAt(20, kExit);
+      }
+      double returned = -1;
+      size_t lines_out = 0;
+      p.panel.At(at, [&] {
+        p.handlers.OnEndSession();
+        returned = p.panel.Now();
+        lines_out = p.chat.Posted().size();
+      });
+      p.Start(100);
+      EXPECT_EQ(Lines(p), kSignOffAt20) << close << " " << at;
+      EXPECT_EQ(returned, 22) << close << " " << at;
+      EXPECT_EQ(lines_out, 6u) << close << " " << at;
+      EXPECT_TRUE(p.panel.Quit());
+      EXPECT_EQ(p.panel.Now(), 22);
+    }
+  }
+}
+
+TEST(SessionEnd, WithNoSignOffUnderWaySignsOffAndReturnsWhenItIsOut) {
+  Program p(36000.0);
+  p.panel.ClickAt(10, kStart);
+  double returned = -1;
+  p.panel.At(40, [&] {
+    p.handlers.OnEndSession();
+    returned = p.panel.Now();
+  });
+  p.Start(100);
+  EXPECT_EQ(Lines(p), Then(kStartupAndIdleOn, {
+                                                  {40, "º·-.· Kráno Dizod ·.-·º"},
+                                                  {41, "º·-.·  By: Krano  ·.-·º"},
+                                                  {42, "º·-.· UnActívated ·.-·º"},
+                                              }));
+  EXPECT_EQ(returned, 42);
+  EXPECT_TRUE(p.panel.Hidden());
+  EXPECT_TRUE(p.panel.Quit());
+  EXPECT_FALSE(p.panel.Enabled(Control::kTimer1));
 }
 
 // Schedules on which the explorer found a Stop overtaken by a minute
