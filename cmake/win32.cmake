@@ -92,7 +92,8 @@ endif()
 add_subdirectory(${DIZOD_GTEST_SOURCE} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
 
 # The tests carry the program's manifest: the same DPI awareness and controls.
-add_executable(dizod_win32_tests tests/win32/win32_panel_test.cpp ${CMAKE_BINARY_DIR}/dizod.rc)
+add_executable(dizod_win32_tests tests/win32/win32_panel_test.cpp tests/win32/win32_form_test.cpp
+  ${CMAKE_BINARY_DIR}/dizod.rc)
 target_link_libraries(dizod_win32_tests PRIVATE dizod_win32 gtest_main)
 
 add_executable(dizod_e2e_tests
@@ -100,6 +101,7 @@ add_executable(dizod_e2e_tests
   tests/e2e/startup_e2e_test.cpp
   tests/e2e/idle_e2e_test.cpp
   tests/e2e/exit_about_e2e_test.cpp
+  tests/e2e/form_e2e_test.cpp
   ${CMAKE_BINARY_DIR}/dizod.rc)
 target_include_directories(dizod_e2e_tests PRIVATE ${CMAKE_SOURCE_DIR})
 target_link_libraries(dizod_e2e_tests PRIVATE dizod_win32 gtest_main)
