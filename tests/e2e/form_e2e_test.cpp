@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
 #include "tests/support/driver/driver.h"
 
 namespace dizod::e2e {
@@ -23,19 +25,49 @@ bool Foreground(HWND window) {
   return WaitFor([window] { return GetForegroundWindow() == window; }, 3000);
 }
 
+// The panel takes the focus while it handles its activation, a moment after
+// it became the foreground window.
+bool FocusOn(const Panel& panel, Control control) {
+  return WaitFor([&] { return panel.Focus() == panel.Control(control); }, 3000);
+}
+
+// A bare point near the bottom of the chat client's window.
+POINT InChatClient(HWND frame) {
+  RECT inner{};
+  GetClientRect(frame, &inner);
+  POINT point{inner.right / 2, inner.bottom - 10};
+  ClientToScreen(frame, &point);
+  return point;
+}
+
+// A click on a caption holds the mouse until the window has followed it.
+bool MouseLetGo(HWND window) {
+  return WaitFor(
+      [window] {
+        GUITHREADINFO info{};
+        info.cbSize = sizeof(info);
+        GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info);
+        return info.hwndCapture == nullptr && (info.flags & GUI_INMOVESIZE) == 0;
+      },
+      3000);
+}
+
 // Another window becomes active, then the panel again by a click on its caption.
 void LeaveAndComeBack(const Standin& chat, const Panel& panel) {
-  ClickScreen(OnCaption(chat.Frame()));
+  // Wine takes two clicks on one point of the panel within the double-click
+  // time for a double click, even with a click elsewhere between them.
+  Sleep(GetDoubleClickTime() + 100);
+  ClickScreen(InChatClient(chat.Frame()));
   ASSERT_TRUE(Foreground(chat.Frame()));
   ClickScreen(OnCaption(panel.Hwnd()));
   ASSERT_TRUE(Foreground(panel.Hwnd()));
-  Sleep(200);
+  ASSERT_TRUE(MouseLetGo(panel.Hwnd()));
 }
 
 TEST(Focus, AReasonTypedRightAfterLaunchGoesIntoTheReasonBox) {
   Standin chat;
   Panel panel;
-  ASSERT_TRUE(Foreground(panel.Hwnd()));
+  ASSERT_TRUE(FocusOn(panel, Control::kText1));
   TypeText(L"lunch");  // while the start-up lines are still going out
   ASSERT_TRUE(chat.WaitPosted(3, 8000));
   EXPECT_EQ(panel.Text(panel.Control(Control::kText1)), L"lunch");
@@ -52,15 +84,15 @@ TEST(Focus, ReturnsToTheControlThatHadItWhenThePanelIsActiveAgain) {
   TypeText(L"lunch");
 
   LeaveAndComeBack(chat, panel);
-  EXPECT_EQ(panel.Focus(), panel.Control(Control::kText1));
+  EXPECT_TRUE(FocusOn(panel, Control::kText1));
   TypeText(L" break");  // goes on where the caret was
   Sleep(300);
   EXPECT_EQ(panel.Text(panel.Control(Control::kText1)), L"lunch break");
 
   PressKey(VK_TAB);
-  ASSERT_TRUE(WaitFor([&] { return panel.Focus() == panel.Control(Control::kCommand1); }, 2000));
+  ASSERT_TRUE(FocusOn(panel, Control::kCommand1));
   LeaveAndComeBack(chat, panel);
-  EXPECT_EQ(panel.Focus(), panel.Control(Control::kCommand1));
+  EXPECT_TRUE(FocusOn(panel, Control::kCommand1));
   EXPECT_EQ(chat.Posted().size(), 3u);  // neither caption click was an About
 }
 
@@ -96,9 +128,9 @@ struct ShowCommand {
   int command;
 };
 
-class Launch : public ::testing::TestWithParam<ShowCommand> {};
+class LaunchWith : public ::testing::TestWithParam<ShowCommand> {};
 
-TEST_P(Launch, OpensAsTheNormalPanelWhateverTheShowCommand) {
+TEST_P(LaunchWith, OpensAsTheNormalPanelWhateverTheShowCommand) {
   Panel panel(L"" DIZOD_EXE, GetParam().command);
   ASSERT_NE(panel.Hwnd(), nullptr);
   EXPECT_FALSE(IsIconic(panel.Hwnd()));
@@ -114,7 +146,7 @@ TEST_P(Launch, OpensAsTheNormalPanelWhateverTheShowCommand) {
   EXPECT_TRUE(panel.Answers(2000));
 }
 
-INSTANTIATE_TEST_SUITE_P(E2e, Launch,
+INSTANTIATE_TEST_SUITE_P(E2e, LaunchWith,
                          ::testing::Values(ShowCommand{"max", SW_SHOWMAXIMIZED},
                                            ShowCommand{"min", SW_SHOWMINNOACTIVE},
                                            ShowCommand{"minimized", SW_SHOWMINIMIZED},
@@ -123,8 +155,8 @@ INSTANTIATE_TEST_SUITE_P(E2e, Launch,
 
 TEST(Launch, MaximizedStillTakesTheFocusIntoTheReasonBox) {
   Panel panel(L"" DIZOD_EXE, SW_SHOWMAXIMIZED);
-  ASSERT_TRUE(Foreground(panel.Hwnd()));
-  EXPECT_EQ(panel.Focus(), panel.Control(Control::kText1));
+  EXPECT_TRUE(Foreground(panel.Hwnd()));
+  EXPECT_TRUE(FocusOn(panel, Control::kText1));
 }
 
 // Windows may end the process as soon as the session-end message returns.
@@ -138,6 +170,7 @@ TEST(ExitAndClose, SessionEndingDuringExitReturnsWhenTheSignOffIsOut) {
   DWORD_PTR result = 0;
   SendMessageTimeoutW(panel.Hwnd(), WM_ENDSESSION, TRUE, 0, SMTO_BLOCK, 10000, &result);
   const long long took = NowMs() - from;
+  std::printf("session end returned after %lld ms\n", took);
   const std::vector<std::string> expected = {
       "\xBA\xB7-.\xB7 Kr\xE1no Dizod \xB7.-\xB7\xBA",
       "\xBA\xB7-.\xB7  By: Krano  \xB7.-\xB7\xBA",
