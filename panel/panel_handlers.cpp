@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <iterator>
 #include <limits>
 
 #include "panel/catalogue.h"
@@ -23,6 +24,17 @@ std::uint64_t ParseCount(std::string_view text) {
   return value;
 }
 
+namespace {
+
+// When a pause of `seconds` begun now ends, measured as WaitSeconds measures
+// it: from the start mark.
+double PauseEnd(ClockPump& pump, std::int32_t seconds) {
+  const ClockReading now = pump.ReadClock();
+  return now.monotonic + (StartMark(now.time_of_day) - now.time_of_day) + seconds;
+}
+
+}  // namespace
+
 PanelHandlers::Sequence::Sequence(PanelHandlers& panel) : panel_(panel) {
   ++panel_.sequence_depth_;
 }
@@ -33,6 +45,7 @@ PanelHandlers::Sequence::~Sequence() {
   events.swap(panel_.deferred_);
   if (panel_.ending_) return;
   for (DeferredEvent event : events) panel_.controls_.PostDeferred(event);
+  panel_.queued_put_off_ += static_cast<int>(events.size());
 }
 
 PanelHandlers::PanelHandlers(PanelControls& controls, ClockPump& pump, ChatChannel& chat)
@@ -89,7 +102,7 @@ void PanelHandlers::RunIdleLoop() {
   loop_running_ = true;
   const std::uint64_t period = period_;
   const auto over = [this, period] { return ending_ || period_ != period; };
-  while (WaitSeconds(pump_, kCycleSeconds, over) && !over()) {
+  while (WaitSeconds(pump_, kCycleSeconds, over) && RunQueuedPutOff() && !over()) {
     const std::uint64_t count = ParseCount(controls_.Text(Control::kText2)) + 1;
     controls_.SetText(Control::kText2, std::to_string(count));
     if (!PostMinuteAnnouncement() || over() || !controls_.Enabled(Control::kTimer1)) break;
@@ -117,21 +130,51 @@ void PanelHandlers::OnClose() {
   SignOff(true);
 }
 
+// Windows may end the process as soon as this returns, so it returns only when
+// the whole sign-off is out, also when one was already under way.
+void PanelHandlers::OnEndSession() {
+  if (!ending_) return SignOff(true);
+  PostSignOffLines();
+}
+
 void PanelHandlers::SignOff(bool hide_first) {
   if (ending_) return;  // the sign-off goes out once
   ending_ = true;
   // However the chat client behaves, the program ends within its bound.
   sign_off_deadline_ = pump_.ReadClock().monotonic + kSignOffBudgetSeconds;
-  const auto out_of_time = [this] { return pump_.ReadClock().monotonic >= sign_off_deadline_; };
   controls_.SetEnabled(Control::kTimer1, false);
   if (hide_first) controls_.Hide();
-  bool first = true;
-  for (std::string_view line : {lines::kBanner, lines::kByLine, lines::kDeactivated}) {
-    if (!first) WaitSeconds(pump_, kLinePauseSeconds, out_of_time);
-    first = false;
-    if (out_of_time()) break;
-    Post(line);
+  PostSignOffLines();
+}
+
+// Called again while it waits (by a session end), it takes over the lines
+// still to go, each at the moment it is due; the call it interrupted then
+// finds them taken and returns. However the chat client behaves, the lines
+// stop at the sign-off's deadline and the program ends.
+void PanelHandlers::PostSignOffLines() {
+  constexpr std::string_view kLines[] = {lines::kBanner, lines::kByLine, lines::kDeactivated};
+  const auto never = [] { return false; };
+  while (sign_off_taken_ < std::size(kLines)) {
+    const std::size_t next = sign_off_taken_;
+    if (next > 0) {
+      // The line before may still be on its way; the pause runs from its end.
+      if (std::isnan(sign_off_due_)) {
+        WaitUntil(pump_, sign_off_deadline_, [this] { return !chat_.LineInFlight(); });
+        if (std::isnan(sign_off_due_)) sign_off_due_ = PauseEnd(pump_, kLinePauseSeconds);
+      }
+      WaitUntil(pump_, std::min(sign_off_due_, sign_off_deadline_), never);
+    }
+    if (sign_off_taken_ != next) continue;  // taken over meanwhile
+    if (pump_.ReadClock().monotonic >= sign_off_deadline_) break;
+    // Taken before it goes out: a session end while it is posted goes on
+    // with the next one.
+    ++sign_off_taken_;
+    sign_off_due_ = NAN;
+    Post(kLines[next]);
+    if (std::isnan(sign_off_due_)) sign_off_due_ = PauseEnd(pump_, kLinePauseSeconds);
   }
+  sign_off_taken_ = std::size(kLines);
+  // Also called by a sign-off that was taken over: ending twice changes nothing.
   controls_.EndProgram();
 }
 
@@ -141,7 +184,18 @@ void PanelHandlers::OnAboutClick() {
   PostStartupLines();
 }
 
+// A sequence that ran inside the loop's pause may have outlasted it. What was
+// put off meanwhile came before the cycle fell due, so it runs first: a Stop
+// clicked during an About is never overtaken by the next minute announcement.
+bool PanelHandlers::RunQueuedPutOff() {
+  while (queued_put_off_ > 0 && !ending_) {
+    if (pump_.DispatchOne(pump_.ReadClock().monotonic) != PumpResult::kDispatched) break;
+  }
+  return !ending_;
+}
+
 void PanelHandlers::OnDeferred(DeferredEvent event) {
+  --queued_put_off_;
   switch (event) {
     case DeferredEvent::kStart:
       return OnStartClick();

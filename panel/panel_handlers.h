@@ -5,9 +5,12 @@
 //
 // So that the chat never says something false, a Start, Stop or About click
 // (or a timer tick) that arrives while a line sequence is being posted is deferred
-// until that sequence is over. Exit and close always run at once; they end
+// until that sequence is over, and then runs before anything that fell due
+// meanwhile. Clicks of one kind deferred during one sequence run once, so that
+// the room is not flooded. Exit and close always run at once; they end
 // the program, and every sequence they interrupt posts nothing more.
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -35,6 +38,9 @@ class PanelHandlers {
   void OnExitClick();
   void OnAboutClick();
   void OnClose();
+  // The session is ending: sign off as close does, and return only when the
+  // sign-off is out.
+  void OnEndSession();
   void OnDeferred(DeferredEvent event);
 
   bool Ending() const { return ending_; }
@@ -60,9 +66,13 @@ class PanelHandlers {
   // the sequence in progress that stands in its way.
   bool Defer(DeferredEvent event);
   void RunIdleLoop();
+  // Dispatches messages until the events put off by a sequence and queued at
+  // its end have run; false when the program began ending.
+  bool RunQueuedPutOff();
   bool PostMinuteAnnouncement();
   void PostStartupLines();
   void SignOff(bool hide_first);
+  void PostSignOffLines();
 
   // Hands the line to the chat channel and dispatches messages until it is
   // posted or given up, so the panel never waits on the chat client.
@@ -76,10 +86,16 @@ class PanelHandlers {
 
   int sequence_depth_ = 0;
   std::vector<DeferredEvent> deferred_;
+  // Put-off events queued for the message loop and not yet run.
+  int queued_put_off_ = 0;
   bool loop_running_ = false;
   bool ending_ = false;
   // When the sign-off stops waiting for the chat client, on the monotonic clock.
   double sign_off_deadline_ = 0;
+  // How many sign-off lines have been taken on, and when the next is due
+  // (unknown while a line is on its way).
+  std::size_t sign_off_taken_ = 0;
+  double sign_off_due_ = 0;
   // Each Start and each Stop opens a new idle period; a loop serves only the
   // period in which it began.
   std::uint64_t period_ = 0;

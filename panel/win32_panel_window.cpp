@@ -1,5 +1,7 @@
 #include "panel/win32_panel_window.h"
 
+#include <windowsx.h>
+
 #include <string_view>
 #include <utility>
 
@@ -63,6 +65,9 @@ HFONT CreateUiFont(int dpi) {
 bool RegisterPanelClass(HINSTANCE instance, WNDPROC procedure) {
   WNDCLASSEXW cls{};
   cls.cbSize = sizeof(cls);
+  // The second press of a double click comes as a double-click message, so
+  // that a double click on the background is one click on it.
+  cls.style = CS_DBLCLKS;
   cls.lpfnWndProc = procedure;
   cls.hInstance = instance;
   cls.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
@@ -97,6 +102,26 @@ const ControlSpec kControls[] = {
     {Control::kCommand3, L"BUTTON", kButtonStyle, 0, kCommand3Rect, kExitCaption, true},
 };
 
+// The panel has one size and no taskbar button to bring it back from an icon:
+// whatever it is started with, it opens as the normal panel. Only a request
+// not to take the focus from the user's window is kept.
+int NormalShowCommand(int requested) {
+  switch (requested) {
+    case SW_SHOWNOACTIVATE:
+    case SW_SHOWNA:
+    case SW_SHOWMINNOACTIVE:
+    case SW_MINIMIZE:
+    case SW_FORCEMINIMIZE:
+      return SW_SHOWNOACTIVATE;
+    default:
+      return SW_SHOWNORMAL;
+  }
+}
+
+POINT PointOf(LPARAM lparam) {
+  return {GET_X_LPARAM(lparam), GET_Y_LPARAM(lparam)};
+}
+
 }  // namespace
 
 PanelWindow::PanelWindow(HINSTANCE instance)
@@ -119,7 +144,11 @@ bool PanelWindow::Create() {
 }
 
 void PanelWindow::ShowAndLoad(int show_command) {
-  ShowWindow(hwnd_, show_command);
+  const int normal = NormalShowCommand(show_command);
+  ShowWindow(hwnd_, normal);
+  // Windows may give a program's first window the show command it was
+  // started with, whatever the program asks for.
+  if (IsIconic(hwnd_) || IsZoomed(hwnd_)) ShowWindow(hwnd_, normal);
   UpdateWindow(hwnd_);
   PostMessageW(hwnd_, kLoadMessage, 0, 0);
 }
@@ -149,10 +178,19 @@ LRESULT PanelWindow::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
       OnTimer();
       return 0;
     case WM_LBUTTONDOWN:
-      OnLButtonDown();
+      OnLButtonDown(PointOf(lparam), true);
+      return 0;
+    case WM_LBUTTONDBLCLK:
+      OnLButtonDown(PointOf(lparam), false);
       return 0;
     case WM_LBUTTONUP:
-      OnLButtonUp();
+      OnLButtonUp(PointOf(lparam));
+      return 0;
+    case WM_CAPTURECHANGED:
+      background_pressed_ = false;  // the press went elsewhere: no click
+      return 0;
+    case WM_ACTIVATE:
+      OnActivate(LOWORD(wparam) != WA_INACTIVE);
       return 0;
     case WM_CTLCOLOREDIT:
       return OnCtlColorEdit(reinterpret_cast<HDC>(wparam));
@@ -163,7 +201,7 @@ LRESULT PanelWindow::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
       OnClose();
       return 0;
     case WM_ENDSESSION:
-      OnEndSession(wparam != FALSE);
+      if (wparam != FALSE) OnEndSession();
       return 0;
     case WM_DESTROY:
       OnDestroy();
@@ -246,26 +284,43 @@ void PanelWindow::OnTimer() {
   if (handlers_ != nullptr) handlers_->OnTimerTick();
 }
 
-// A press and release on the bare background (not on a control) is a click on
-// the background click area.
-void PanelWindow::OnLButtonDown() {
-  background_pressed_ = true;
+// A press and a release on a bare point of the background (not on a control)
+// make a click on the background click area. Each is judged where it
+// happened, which may be long before its message is handled. The second press
+// of a double click only holds the mouse until its release.
+void PanelWindow::OnLButtonDown(POINT point, bool single) {
   SetCapture(hwnd_);
+  background_pressed_ = single && IsBarePoint(point);
 }
 
-void PanelWindow::OnLButtonUp() {
-  if (!background_pressed_) return;
-  background_pressed_ = false;
-  ReleaseCapture();
-  POINT cursor{};
-  GetCursorPos(&cursor);
-  ScreenToClient(hwnd_, &cursor);
+void PanelWindow::OnLButtonUp(POINT point) {
+  const bool pressed = std::exchange(background_pressed_, false);
+  if (GetCapture() == hwnd_) ReleaseCapture();
+  if (pressed && IsBarePoint(point) && handlers_ != nullptr) handlers_->OnAboutClick();
+}
+
+bool PanelWindow::IsBarePoint(POINT point) const {
   RECT inner{};
   GetClientRect(hwnd_, &inner);
-  if (PtInRect(&inner, cursor) && ChildWindowFromPoint(hwnd_, cursor) == hwnd_ &&
-      handlers_ != nullptr) {
-    handlers_->OnAboutClick();
+  return PtInRect(&inner, point) && ChildWindowFromPoint(hwnd_, point) == hwnd_;
+}
+
+// As in a dialog: the control that had the keyboard focus gets it back when
+// the panel is active again. The first time it is the reason box, its text
+// selected, so that a reason typed right away replaces the placeholder.
+void PanelWindow::OnActivate(bool active) {
+  if (!active) {
+    HWND focus = GetFocus();
+    if (focus != nullptr && IsChild(hwnd_, focus)) focus_ = focus;
+    return;
   }
+  if (focus_ != nullptr && IsWindowEnabled(focus_)) {
+    SetFocus(focus_);
+    return;
+  }
+  HWND reason = ControlWindow(Control::kText1);
+  SetFocus(reason);
+  SendMessageW(reason, EM_SETSEL, 0, -1);
 }
 
 LRESULT PanelWindow::OnCtlColorEdit(HDC dc) {
@@ -305,8 +360,12 @@ void PanelWindow::OnClose() {
 }
 
 // The session is ending: sign off now, the process will not get another chance.
-void PanelWindow::OnEndSession(bool ending) {
-  if (ending) OnClose();
+void PanelWindow::OnEndSession() {
+  if (handlers_ != nullptr) {
+    handlers_->OnEndSession();
+  } else {
+    EndProgram();
+  }
 }
 
 void PanelWindow::OnDestroy() {

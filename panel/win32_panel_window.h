@@ -52,12 +52,14 @@ class PanelWindow : public PanelControls {
   void OnCreate();
   void OnCommand(WORD id, WORD code);
   void OnTimer();
-  void OnLButtonDown();
-  void OnLButtonUp();
+  void OnLButtonDown(POINT point, bool single);
+  void OnLButtonUp(POINT point);
+  bool IsBarePoint(POINT point) const;
+  void OnActivate(bool active);
   LRESULT OnCtlColorEdit(HDC dc);
   void OnDrawItem(const DRAWITEMSTRUCT& item);
   void OnClose();
-  void OnEndSession(bool ending);
+  void OnEndSession();
   void OnDestroy();
   void OnDpiChanged(int dpi, const RECT& suggested);
   void OnLoad();
@@ -71,6 +73,8 @@ class PanelWindow : public PanelControls {
   PanelHandlers* handlers_ = nullptr;
   bool timer_on_ = false;
   bool background_pressed_ = false;
+  // The control that had the keyboard focus when the panel was last active.
+  HWND focus_ = nullptr;
   int dpi_ = 96;
   UniqueFont reason_font_;
   UniqueFont ui_font_;

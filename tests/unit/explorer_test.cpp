@@ -18,6 +18,7 @@ TEST(Explorer, EveryInterleavingOfThreeActionsKeepsThePromises) {
   Bounds bounds;
   bounds.max_actions = 3;
   bounds.horizon_seconds = 140;
+  bounds.max_faults = 0;
   const Report report = Explore(bounds);
   EXPECT_TRUE(report.complete);
   EXPECT_GE(report.runs, 10000);
@@ -26,6 +27,19 @@ TEST(Explorer, EveryInterleavingOfThreeActionsKeepsThePromises) {
   std::printf("explored %lld runs, %lld distinct states, %lld moments pruned\n",
               static_cast<long long>(report.runs), static_cast<long long>(report.distinct_states),
               static_cast<long long>(report.pruned));
+}
+
+// The same, where one of the three may be a fault of the chat client at any
+// message sent to it: slow, stalled, hung for good or its room closed.
+TEST(Explorer, EveryInterleavingOfThreeActionsWithAFaultyClientKeepsThePromises) {
+  Bounds bounds;
+  bounds.max_actions = 3;
+  bounds.horizon_seconds = 140;
+  bounds.max_faults = 1;
+  const Report report = Explore(bounds);
+  EXPECT_TRUE(report.complete);
+  EXPECT_GE(report.runs, 100000);
+  for (const std::string& v : report.violations) ADD_FAILURE() << v;
 }
 
 // Schedules the explorer once found breaking the panel, kept as they were:

@@ -65,10 +65,42 @@ LatencyProbe::~LatencyProbe() {
   thread_.join();
 }
 
-Process::Process(const std::wstring& exe, const std::wstring& arguments) {
+void ClickScreen(POINT point) {
+  SetCursorPos(point.x, point.y);
+  INPUT clicks[2] = {};
+  clicks[0].type = clicks[1].type = INPUT_MOUSE;
+  clicks[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+  clicks[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+  SendInput(2, clicks, sizeof(INPUT));
+}
+
+void TypeText(const std::wstring& text) {
+  for (wchar_t c : text) {
+    INPUT keys[2] = {};
+    keys[0].type = keys[1].type = INPUT_KEYBOARD;
+    keys[0].ki.wScan = keys[1].ki.wScan = c;
+    keys[0].ki.dwFlags = KEYEVENTF_UNICODE;
+    keys[1].ki.dwFlags = KEYEVENTF_UNICODE | KEYEVENTF_KEYUP;
+    SendInput(2, keys, sizeof(INPUT));
+  }
+}
+
+void PressKey(WORD key) {
+  INPUT keys[2] = {};
+  keys[0].type = keys[1].type = INPUT_KEYBOARD;
+  keys[0].ki.wVk = keys[1].ki.wVk = key;
+  keys[1].ki.dwFlags = KEYEVENTF_KEYUP;
+  SendInput(2, keys, sizeof(INPUT));
+}
+
+Process::Process(const std::wstring& exe, const std::wstring& arguments, int show_command) {
   std::wstring command = L"\"" + exe + L"\" " + arguments;
   STARTUPINFOW startup{};
   startup.cb = sizeof(startup);
+  if (show_command >= 0) {
+    startup.dwFlags = STARTF_USESHOWWINDOW;
+    startup.wShowWindow = static_cast<WORD>(show_command);
+  }
   PROCESS_INFORMATION info{};
   if (CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                      &startup, &info)) {
@@ -168,7 +200,7 @@ bool Standin::WaitPosted(size_t count, int timeout_ms) const {
   return WaitFor([&] { return Posted().size() >= count; }, timeout_ms);
 }
 
-Panel::Panel(const std::wstring& exe) : process_(exe, L"") {
+Panel::Panel(const std::wstring& exe, int show_command) : process_(exe, L"", show_command) {
   WaitFor(
       [&] {
         for (HWND w = FindWindowW(kPanelClassName, nullptr); w != nullptr;
@@ -201,12 +233,14 @@ void Panel::Click(dizod::Control button) const {
 void Panel::MouseClick(int x, int y) const {
   POINT point{x, y};
   ClientToScreen(hwnd_, &point);
-  SetCursorPos(point.x, point.y);
-  INPUT clicks[2] = {};
-  clicks[0].type = clicks[1].type = INPUT_MOUSE;
-  clicks[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-  clicks[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
-  SendInput(2, clicks, sizeof(INPUT));
+  ClickScreen(point);
+}
+
+HWND Panel::Focus() const {
+  GUITHREADINFO info{};
+  info.cbSize = sizeof(info);
+  if (!GetGUIThreadInfo(GetWindowThreadProcessId(hwnd_, nullptr), &info)) return nullptr;
+  return info.hwndFocus;
 }
 
 void Panel::SetText(dizod::Control control, const std::wstring& text) const {

@@ -22,12 +22,19 @@ long long NowMs();
 bool WaitFor(const std::function<bool()>& done, int timeout_ms);
 // The bytes written in hex: "BAB7" is "\xBA\xB7".
 std::string Hex(std::string_view hex);
+// A real left click (press and release) at a point of the screen.
+void ClickScreen(POINT point);
+// Real key presses: each character of the text typed, or one key.
+void TypeText(const std::wstring& text);
+void PressKey(WORD key);
 
 // A started program; terminated when still running at the end of the test.
 class Process {
  public:
   Process() = default;
-  Process(const std::wstring& exe, const std::wstring& arguments);
+  // With a show command, the program is started as a shortcut set to
+  // "Maximized" or "Minimized" starts it (`start /max`, `start /min`).
+  Process(const std::wstring& exe, const std::wstring& arguments, int show_command = -1);
   ~Process();
   Process(Process&&) = default;
   Process& operator=(Process&&) = default;
@@ -80,7 +87,7 @@ class Standin {
 class Panel {
  public:
   // Starts the program (by default the real one) and finds its panel.
-  explicit Panel(const std::wstring& exe = L"" DIZOD_EXE);
+  explicit Panel(const std::wstring& exe = L"" DIZOD_EXE, int show_command = -1);
   HWND Hwnd() const { return hwnd_; }
   HWND Control(dizod::Control control) const;
   std::wstring Text(HWND window) const;
@@ -88,6 +95,8 @@ class Panel {
   void Click(dizod::Control button) const;
   // A real mouse click at a point of the panel's inner area.
   void MouseClick(int x, int y) const;
+  // The window that has the keyboard focus in the panel's thread, if any.
+  HWND Focus() const;
   void SetText(dizod::Control control, const std::wstring& text) const;
   void Close() const { PostMessageW(hwnd_, WM_CLOSE, 0, 0); }
   // True when the panel handled a message within `timeout_ms`.

@@ -173,6 +173,45 @@ std::vector<std::string> ClientFaultViolations(Program& p, const Draft& draft) {
   return violations;
 }
 
+std::vector<std::string> ClickViolations(const std::vector<PostedLine>& posted,
+                                         const std::vector<double>& start_clicks,
+                                         const std::vector<double>& stop_clicks, bool open_end) {
+  std::vector<std::string> texts;
+  for (const PostedLine& line : posted) texts.push_back(line.text);
+  const auto split = SplitAnnouncements(texts, open_end);
+  if (!split) return {};  // not whole announcements: TranscriptViolations says so
+  // Whether an idle announcement begins after the click and before the first
+  // announcement of the awaited kind. Handlers take no time here, so one that
+  // began at the click's very moment began before the click was handled.
+  const auto overtaken = [&](double click, Announcement::Kind awaited) {
+    for (const Announcement& a : *split) {
+      const double at = posted[a.first_line].time;
+      if (a.kind == awaited && at >= click) return false;
+      const bool idle = a.kind == Announcement::kIdleOn || a.kind == Announcement::kIdleOff ||
+                        a.kind == Announcement::kMinute;
+      if (idle && at > click) return true;
+    }
+    return false;
+  };
+  std::vector<std::string> violations;
+  for (double click : stop_clicks) {
+    if (overtaken(click, Announcement::kIdleOff)) {
+      violations.push_back("idle line between a Stop click and its idle-off");
+    }
+  }
+  for (double click : start_clicks) {
+    if (overtaken(click, Announcement::kIdleOn)) {
+      violations.push_back("idle line between a Start click and its idle-on");
+    }
+  }
+  return violations;
+}
+
+std::vector<std::string> ClickViolations(Program& p) {
+  return ClickViolations(p.chat.Posted(), p.panel.ClickTimes(Control::kCommand1),
+                         p.panel.ClickTimes(Control::kCommand2), !p.panel.Quit());
+}
+
 namespace {
 
 void Mix(std::string& key, double value) {
@@ -265,22 +304,26 @@ std::vector<std::string> Run(const Schedule& schedule, const Bounds& bounds,
     Perform(p, action, here);
     return true;
   };
-  p.chat.next_fault = [&]() -> Fault {
-    const int here = point++;
-    if (trace != nullptr && here >= branch_from) {
-      const bool offer = budget > 0 && faults_left;
-      trace->offered.push_back(offer ? std::vector<Action>(std::begin(kFaults), std::end(kFaults))
-                                     : std::vector<Action>{});
-    }
-    return due(here) ? ToFault(schedule[next++].action) : Fault::kNone;
-  };
+  if (bounds.max_faults > 0)
+    p.chat.next_fault = [&]() -> Fault {
+      const int here = point++;
+      if (trace != nullptr && here >= branch_from) {
+        const bool offer = budget > 0 && faults_left;
+        trace->offered.push_back(offer ? std::vector<Action>(std::begin(kFaults), std::end(kFaults))
+                                       : std::vector<Action>{});
+      }
+      return due(here) ? ToFault(schedule[next++].action) : Fault::kNone;
+    };
   p.Start(bounds.horizon_seconds);
   const auto add = [&violations](std::vector<std::string> more) {
     for (std::string& v : more) violations.push_back(std::move(v));
   };
-  // A faulty client may cut announcements short: what then still holds is
-  // checked line by line.
-  if (faults_used == 0) add(TranscriptViolations(p));
+  // A faulty client may cut announcements short, or drop them whole: what
+  // then still holds is checked line by line.
+  if (faults_used == 0) {
+    add(TranscriptViolations(p));
+    add(ClickViolations(p));
+  }
   add(ClientFaultViolations(p, Draft{kDraft, kDraftCaret, kDraftCaret}));
   if (p.panel.QuitAt() - ending_at > 8.0) violations.push_back("not gone within 8 s of Exit");
   if (ending_at < kForever && !p.panel.Quit() && bounds.horizon_seconds - ending_at > 8.0) {

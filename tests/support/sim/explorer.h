@@ -43,7 +43,9 @@ struct Bounds {
   double horizon_seconds = 150;
   double start_time_of_day = 36000.3;
   std::int64_t max_runs = -1;  // -1: explore everything within the bounds
-  int max_faults = 1;          // faults of the client per run, within max_actions
+  // Faults of the client per run, within max_actions. Messages to the client
+  // are moments of a run only when faults are allowed.
+  int max_faults = 0;
 };
 
 struct Report {
@@ -71,5 +73,16 @@ std::vector<std::string> TranscriptViolations(Program& p);
 // panel's own thread, a given-up line that reached the room, lines out of
 // order, the user's draft not back once the client answers.
 std::vector<std::string> ClientFaultViolations(Program& p, const Draft& draft);
+
+struct PostedLine;
+// What the transcript breaks of the promises made to the clicks, given when
+// each Start and each Stop click reached its handler: after a Stop click no
+// idle line goes out but that Stop's idle-off announcement; after a Start
+// click none goes out before that Start's idle-on announcement. With
+// `open_end`, the transcript may end in the middle of an announcement.
+std::vector<std::string> ClickViolations(const std::vector<PostedLine>& posted,
+                                         const std::vector<double>& start_clicks,
+                                         const std::vector<double>& stop_clicks, bool open_end);
+std::vector<std::string> ClickViolations(Program& p);
 
 }  // namespace dizod::sim

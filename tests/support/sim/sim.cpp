@@ -206,6 +206,7 @@ void Panel::CloseAt(double at) {
 
 void Panel::Click(Control button) {
   if (!enabled_.at(button)) return;
+  clicks_[button].push_back(now_);
   switch (button) {
     case Control::kCommand1:
       return handlers_->OnStartClick();
@@ -216,6 +217,11 @@ void Panel::Click(Control button) {
     default:
       return;
   }
+}
+
+std::vector<double> Panel::ClickTimes(Control button) const {
+  const auto found = clicks_.find(button);
+  return found == clicks_.end() ? std::vector<double>{} : found->second;
 }
 
 void Panel::Run(double until) {

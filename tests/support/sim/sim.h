@@ -151,6 +151,8 @@ class Panel : public PanelControls, public ClockPump {
   const std::vector<double>& Deadlines() const { return deadlines_; }
   double NextTick() const { return next_tick_; }
   const std::deque<DeferredEvent>& PostedEvents() const { return posted_; }
+  // When each click on the button reached its handler, in order.
+  std::vector<double> ClickTimes(Control button) const;
   // Asked each time the pump is about to wait or dispatch: a chance to deliver
   // a message of one's own choosing at that very moment (true: it did).
   std::function<bool()> on_yield;
@@ -180,6 +182,7 @@ class Panel : public PanelControls, public ClockPump {
   std::map<Control, bool> enabled_;
   double next_tick_ = kForever;
   std::deque<DeferredEvent> posted_;
+  std::map<Control, std::vector<double>> clicks_;
   std::multimap<double, std::function<void()>> scheduled_;
   bool quit_ = false;
   double quit_at_ = kForever;

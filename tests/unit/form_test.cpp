@@ -1,0 +1,207 @@
+// Events put off behind a sequence that outlasts the idle loop's pause, a
+// session that ends while Exit is signing off, and the explorer's checks of
+// what the clicks were promised.
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "panel/panel_handlers.h"
+#include "tests/support/sim/explorer.h"
+#include "tests/support/sim/sim.h"
+
+namespace dizod {
+namespace {
+
+using sim::Program;
+using Transcript = std::vector<std::pair<double, std::string>>;
+
+constexpr Control kStart = Control::kCommand1;
+constexpr Control kStop = Control::kCommand2;
+constexpr Control kExit = Control::kCommand3;
+
+Transcript Lines(const Program& p) {
+  Transcript lines;
+  for (const auto& line : p.chat.Posted()) lines.emplace_back(line.time, line.text);
+  return lines;
+}
+
+// Start at 10 s: its lines at 10, 11 and 12 s; the loop's first pause ends at 75 s.
+const Transcript kStartupAndIdleOn = {
+    {0, "º·-.· Kráno Dizod ·.-·º"},  {1, "º·-.·  By: Krano  ·.-·º"},
+    {2, "º·-.·  Actívated  ·.-·º"},  {10, "º·-.· Kráno Dizod  ·.-·º"},
+    {11, "º·-.·  Idle - On  ·.-·º"}, {12, "º·-.· Reason: Reason ·.-·º"},
+};
+
+Transcript Then(Transcript lines, const Transcript& more) {
+  lines.insert(lines.end(), more.begin(), more.end());
+  return lines;
+}
+
+// About at 73.5 s runs to 76 s, past the end of the loop's pause at 75 s; the
+// Stop clicked at 74.2 s waits for About, and then goes before the minute.
+TEST(PutOff, AStopPutOffPastTheLoopsDeadlineIsNotOvertakenByTheMinute) {
+  Program p(36000.0);
+  p.panel.ClickAt(10, kStart);
+  p.panel.AboutAt(73.5);
+  p.panel.ClickAt(74.2, kStop);
+  p.panel.At(199, [&] {
+    EXPECT_FALSE(p.handlers.LoopRunning());
+    EXPECT_TRUE(p.panel.Enabled(kStart));
+    EXPECT_FALSE(p.panel.Enabled(Control::kTimer1));
+    EXPECT_EQ(p.panel.Text(Control::kText2), "0");
+  });
+  p.Start(200);
+  EXPECT_EQ(Lines(p), Then(kStartupAndIdleOn, {
+                                                  {73.5, "º·-.· Kráno Dizod ·.-·º"},
+                                                  {75, "º·-.·  By: Krano  ·.-·º"},
+                                                  {76, "º·-.·  Actívated  ·.-·º"},
+                                                  {76, "º·-.· Kráno Dizod ·.-·º"},
+                                                  {77, "º·-.·  Idle - Off  ·.-·º"},
+                                                  {78, "º·-.· User Was Idle For 0 minutes ·.-·º"},
+                                              }));
+}
+
+// Whatever was put off runs before the cycle that fell due meanwhile, which
+// then goes on with its own timing.
+TEST(PutOff, AnAboutPutOffPastTheLoopsDeadlineRunsBeforeTheMinute) {
+  Program p(36000.0);
+  p.panel.ClickAt(10, kStart);
+  p.panel.AboutAt(73.5);
+  p.panel.AboutAt(74.2);
+  p.panel.AboutAt(74.6);  // the same kind again: runs once
+  p.Start(150);
+  EXPECT_EQ(Lines(p),
+            Then(kStartupAndIdleOn, {
+                                        {73.5, "º·-.· Kráno Dizod ·.-·º"},
+                                        {75, "º·-.·  By: Krano  ·.-·º"},
+                                        {76, "º·-.·  Actívated  ·.-·º"},
+                                        {76, "º·-.· Kráno Dizod ·.-·º"},
+                                        {77, "º·-.·  By: Krano  ·.-·º"},
+                                        {78, "º·-.·  Actívated  ·.-·º"},
+                                        {78, "º·-.· Kráno Dizod ·.-·º"},
+                                        {79, "º·-.· Reason: Reason ·.-·º"},
+                                        {80, "º·-.· User Has Been Idle For: 1 minutes ·.-·º"},
+                                        {143, "º·-.· Kráno Dizod ·.-·º"},
+                                        {144, "º·-.· Reason: Reason ·.-·º"},
+                                        {145, "º·-.· User Has Been Idle For: 2 minutes ·.-·º"},
+                                    }));
+}
+
+const Transcript kSignOffAt20 = {
+    {0, "º·-.· Kráno Dizod ·.-·º"},  {1, "º·-.·  By: Krano  ·.-·º"},
+    {2, "º·-.·  Actívated  ·.-·º"},  {20, "º·-.· Kráno Dizod ·.-·º"},
+    {21, "º·-.·  By: Krano  ·.-·º"}, {22, "º·-.· UnActívated ·.-·º"},
+};
+
+// Windows may end the process as soon as the session-end handler returns: it
+// returns only when the sign-off already under way is out, on its own timing.
+TEST(SessionEnd, DuringASignOffReturnsWhenTheLastLineIsOut) {
+  for (bool close : {false, true}) {
+    for (double at : {20.0, 20.5, 21.0, 21.7}) {
+      Program p(36000.0);
+      if (close) {
+        p.panel.CloseAt(20);
+      } else {
+        p.panel.ClickAt(20, kExit);
+      }
+      double returned = -1;
+      size_t lines_out = 0;
+      p.panel.At(at, [&] {
+        p.handlers.OnEndSession();
+        returned = p.panel.Now();
+        lines_out = p.chat.Posted().size();
+      });
+      p.Start(100);
+      EXPECT_EQ(Lines(p), kSignOffAt20) << close << " " << at;
+      EXPECT_EQ(returned, 22) << close << " " << at;
+      EXPECT_EQ(lines_out, 6u) << close << " " << at;
+      EXPECT_TRUE(p.panel.Quit());
+      EXPECT_EQ(p.panel.Now(), 22);
+    }
+  }
+}
+
+TEST(SessionEnd, WithNoSignOffUnderWaySignsOffAndReturnsWhenItIsOut) {
+  Program p(36000.0);
+  p.panel.ClickAt(10, kStart);
+  double returned = -1;
+  p.panel.At(40, [&] {
+    p.handlers.OnEndSession();
+    returned = p.panel.Now();
+  });
+  p.Start(100);
+  EXPECT_EQ(Lines(p), Then(kStartupAndIdleOn, {
+                                                  {40, "º·-.· Kráno Dizod ·.-·º"},
+                                                  {41, "º·-.·  By: Krano  ·.-·º"},
+                                                  {42, "º·-.· UnActívated ·.-·º"},
+                                              }));
+  EXPECT_EQ(returned, 42);
+  EXPECT_TRUE(p.panel.Hidden());
+  EXPECT_TRUE(p.panel.Quit());
+  EXPECT_FALSE(p.panel.Enabled(Control::kTimer1));
+}
+
+// Schedules on which the explorer found a Stop overtaken by a minute
+// announcement: Start, then About late in the loop's pause, then Stop during
+// About's lines.
+TEST(Explorer, SchedulesWhereAStopWasOvertaken) {
+  using sim::Action;
+  using sim::Schedule;
+  sim::Bounds bounds;
+  bounds.horizon_seconds = 140;
+  for (const Schedule& schedule :
+       {Schedule{{0, Action::kStart}, {68, Action::kAbout}, {69, Action::kStop}},
+        Schedule{{0, Action::kStart}, {69, Action::kAbout}, {70, Action::kStop}},
+        Schedule{{0, Action::kStart}, {133, Action::kAbout}, {134, Action::kStop}}}) {
+    EXPECT_EQ(sim::RunSchedule(schedule, bounds), std::vector<std::string>{})
+        << sim::Describe(schedule);
+  }
+}
+
+sim::PostedLine At(double time, const char* text) {
+  return {time, 1, text, 0};
+}
+
+// The transcript the panel once posted for the first test above, before the
+// fix: the minute announcement went out between Stop and its idle-off.
+const std::vector<sim::PostedLine> kOvertakenStop = {
+    At(0, "º·-.· Kráno Dizod ·.-·º"),
+    At(1, "º·-.·  By: Krano  ·.-·º"),
+    At(2, "º·-.·  Actívated  ·.-·º"),
+    At(10, "º·-.· Kráno Dizod  ·.-·º"),
+    At(11, "º·-.·  Idle - On  ·.-·º"),
+    At(12, "º·-.· Reason: Reason ·.-·º"),
+    At(73.5, "º·-.· Kráno Dizod ·.-·º"),
+    At(75, "º·-.·  By: Krano  ·.-·º"),
+    At(76, "º·-.·  Actívated  ·.-·º"),
+    At(76, "º·-.· Kráno Dizod ·.-·º"),
+    At(77, "º·-.· Reason: Reason ·.-·º"),
+    At(78, "º·-.· User Has Been Idle For: 1 minutes ·.-·º"),
+    At(78, "º·-.· Kráno Dizod ·.-·º"),
+    At(79, "º·-.·  Idle - Off  ·.-·º"),
+    At(80, "º·-.· User Was Idle For 1 minutes ·.-·º"),
+};
+
+TEST(Explorer, ClickChecksCatchAnIdleLineThatOvertakesAClick) {
+  const std::vector<std::string> none;
+  EXPECT_EQ(sim::ClickViolations(kOvertakenStop, {10}, {74.2}, true),
+            std::vector<std::string>{"idle line between a Stop click and its idle-off"});
+  // A Stop clicked during the minute announcement comes after it: fine.
+  EXPECT_EQ(sim::ClickViolations(kOvertakenStop, {10}, {76.5}, true), none);
+  // A Stop clicked at the very moment the minute began was handled after it.
+  EXPECT_EQ(sim::ClickViolations(kOvertakenStop, {10}, {76}, true), none);
+  // Stop clicked, and no idle-off ever came: the minute still broke the promise.
+  const std::vector<sim::PostedLine> cut(kOvertakenStop.begin(), kOvertakenStop.begin() + 12);
+  EXPECT_EQ(sim::ClickViolations(cut, {10}, {74.2}, true),
+            std::vector<std::string>{"idle line between a Stop click and its idle-off"});
+  // A Start whose idle-on comes only after a minute announcement.
+  EXPECT_EQ(sim::ClickViolations(kOvertakenStop, {9}, {}, true), none);
+  EXPECT_EQ(sim::ClickViolations(kOvertakenStop, {9, 75}, {}, true),
+            std::vector<std::string>{"idle line between a Start click and its idle-on"});
+}
+
+}  // namespace
+}  // namespace dizod
