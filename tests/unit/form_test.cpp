@@ -124,6 +124,35 @@ TEST(SessionEnd, DuringASignOffReturnsWhenTheLastLineIsOut) {
   }
 }
 
+// A session end while a sign-off line is still on its way to a slow client
+// goes on with the next line once that one is out: each line goes out once.
+TEST(SessionEnd, WhileASignOffLineIsOnItsWayGoesOnWithTheNext) {
+  Program p(36000.0);
+  double returned = -1;
+  p.panel.At(20, [&] {
+    int message = 0;
+    // The banner's Enter takes the client 3 s.
+    p.chat.next_fault = [message]() mutable {
+      return ++message == 3 ? sim::Fault::kSlow : sim::Fault::kNone;
+    };
+    p.panel.Click(kExit);
+  });
+  p.panel.At(21, [&] {
+    p.handlers.OnEndSession();
+    returned = p.panel.Now();
+  });
+  p.Start(100);
+  const auto lines = Lines(p);
+  ASSERT_EQ(lines.size(), 6u);
+  EXPECT_EQ(Transcript(lines.begin() + 3, lines.end()), (Transcript{
+                                                            {23, "º·-.· Kráno Dizod ·.-·º"},
+                                                            {24, "º·-.·  By: Krano  ·.-·º"},
+                                                            {25, "º·-.· UnActívated ·.-·º"},
+                                                        }));
+  EXPECT_EQ(returned, 25);
+  EXPECT_TRUE(p.panel.Quit());
+}
+
 TEST(SessionEnd, WithNoSignOffUnderWaySignsOffAndReturnsWhenItIsOut) {
   Program p(36000.0);
   p.panel.ClickAt(10, kStart);
