@@ -45,7 +45,7 @@ PanelHandlers::Sequence::~Sequence() {
   events.swap(panel_.deferred_);
   if (panel_.ending_) return;
   for (DeferredEvent event : events) panel_.controls_.PostDeferred(event);
-  panel_.queued_put_off_ += static_cast<int>(events.size());
+  panel_.queued_deferred_ += static_cast<int>(events.size());
 }
 
 PanelHandlers::PanelHandlers(PanelControls& controls, ClockPump& pump, ChatChannel& chat)
@@ -102,7 +102,7 @@ void PanelHandlers::RunIdleLoop() {
   loop_running_ = true;
   const std::uint64_t period = period_;
   const auto over = [this, period] { return ending_ || period_ != period; };
-  while (WaitSeconds(pump_, kCycleSeconds, over) && RunQueuedPutOff() && !over()) {
+  while (WaitSeconds(pump_, kCycleSeconds, over) && RunQueuedDeferred() && !over()) {
     const std::uint64_t count = ParseCount(controls_.Text(Control::kText2)) + 1;
     controls_.SetText(Control::kText2, std::to_string(count));
     if (!PostMinuteAnnouncement() || over() || !controls_.Enabled(Control::kTimer1)) break;
@@ -185,17 +185,17 @@ void PanelHandlers::OnAboutClick() {
 }
 
 // A sequence that ran inside the loop's pause may have outlasted it. What was
-// put off meanwhile came before the cycle fell due, so it runs first: a Stop
+// deferred meanwhile came before the cycle fell due, so it runs first: a Stop
 // clicked during an About is never overtaken by the next minute announcement.
-bool PanelHandlers::RunQueuedPutOff() {
-  while (queued_put_off_ > 0 && !ending_) {
+bool PanelHandlers::RunQueuedDeferred() {
+  while (queued_deferred_ > 0 && !ending_) {
     if (pump_.DispatchOne(pump_.ReadClock().monotonic) != PumpResult::kDispatched) break;
   }
   return !ending_;
 }
 
 void PanelHandlers::OnDeferred(DeferredEvent event) {
-  --queued_put_off_;
+  --queued_deferred_;
   switch (event) {
     case DeferredEvent::kStart:
       return OnStartClick();

@@ -66,9 +66,9 @@ class PanelHandlers {
   // the sequence in progress that stands in its way.
   bool Defer(DeferredEvent event);
   void RunIdleLoop();
-  // Dispatches messages until the events put off by a sequence and queued at
+  // Dispatches messages until the events deferred by a sequence and queued at
   // its end have run; false when the program began ending.
-  bool RunQueuedPutOff();
+  bool RunQueuedDeferred();
   bool PostMinuteAnnouncement();
   void PostStartupLines();
   void SignOff(bool hide_first);
@@ -86,8 +86,8 @@ class PanelHandlers {
 
   int sequence_depth_ = 0;
   std::vector<DeferredEvent> deferred_;
-  // Put-off events queued for the message loop and not yet run.
-  int queued_put_off_ = 0;
+  // Deferred events queued for the message loop and not yet run.
+  int queued_deferred_ = 0;
   bool loop_running_ = false;
   bool ending_ = false;
   // When the sign-off stops waiting for the chat client, on the monotonic clock.

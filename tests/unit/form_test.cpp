@@ -1,4 +1,4 @@
-// Events put off behind a sequence that outlasts the idle loop's pause, a
+// Events deferred behind a sequence that outlasts the idle loop's pause, a
 // session that ends while Exit is signing off, and the explorer's checks of
 // what the clicks were promised.
 
@@ -42,7 +42,7 @@ Transcript Then(Transcript lines, const Transcript& more) {
 
 // About at 73.5 s runs to 76 s, past the end of the loop's pause at 75 s; the
 // Stop clicked at 74.2 s waits for About, and then goes before the minute.
-TEST(PutOff, AStopPutOffPastTheLoopsDeadlineIsNotOvertakenByTheMinute) {
+TEST(Deferred, AStopDeferredPastTheLoopsDeadlineIsNotOvertakenByTheMinute) {
   Program p(36000.0);
   p.panel.ClickAt(10, kStart);
   p.panel.AboutAt(73.5);
@@ -64,9 +64,9 @@ TEST(PutOff, AStopPutOffPastTheLoopsDeadlineIsNotOvertakenByTheMinute) {
                                               }));
 }
 
-// Whatever was put off runs before the cycle that fell due meanwhile, which
+// Whatever was deferred runs before the cycle that fell due meanwhile, which
 // then goes on with its own timing.
-TEST(PutOff, AnAboutPutOffPastTheLoopsDeadlineRunsBeforeTheMinute) {
+TEST(Deferred, AnAboutDeferredPastTheLoopsDeadlineRunsBeforeTheMinute) {
   Program p(36000.0);
   p.panel.ClickAt(10, kStart);
   p.panel.AboutAt(73.5);

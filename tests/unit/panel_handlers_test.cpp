@@ -295,7 +295,7 @@ TEST(About, ChangesNoStateWhileIdleIsOnAndNeverInterleaves) {
   EXPECT_EQ(p.chat.Posted()[12].time, 75);  // the loop kept its timing
 }
 
-// Clicks put off together are one request: the start-up lines go out once.
+// Clicks deferred together are one request: the start-up lines go out once.
 TEST(About, ClicksDeferredTogetherPostTheStartupLinesOnce) {
   Program p(36000.0);
   p.panel.ClickAt(10, kStart);
