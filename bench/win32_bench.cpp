@@ -198,7 +198,7 @@ class TimedOps : public dizod::WindowOps {
 
  private:
   template <typename F>
-  auto Time(double& total, F f) {
+  auto Time(double& total, F f) -> decltype(f()) {
     LARGE_INTEGER a, b;
     QueryPerformanceCounter(&a);
     auto result = f();

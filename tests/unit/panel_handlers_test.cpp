@@ -253,6 +253,22 @@ TEST(IdleModeMended, CounterThatIsNotANumberCountsFromZero) {
 }
 
 // Exit and close sign off at once, close with the panel already off the screen.
+// A client that takes 3 s over every message would hold a sign-off up for
+// 20 s: the program stops waiting and is gone 5.5 s after Exit.
+TEST(ExitAndClose, SlowClientDoesNotHoldUpTheEnd) {
+  Program p(36000.0);
+  p.panel.At(20, [&] {
+    p.chat.next_fault = [] { return sim::Fault::kSlow; };
+    p.panel.Click(kExit);
+  });
+  p.Start(100);
+  EXPECT_TRUE(p.panel.Quit());
+  EXPECT_DOUBLE_EQ(p.panel.QuitAt(), 25.5);
+  // The banner was on its way when time ran out; it still reached the room.
+  ASSERT_EQ(p.Lines().size(), 4u);
+  EXPECT_EQ(p.Lines()[3], kBanner);
+}
+
 TEST(ExitAndClose, WhileIdlePostOnlyTheSignOffAndEnd) {
   for (bool close : {false, true}) {
     Program p(36000.0);
