@@ -51,6 +51,19 @@ TEST(Explorer, SchedulesThatOnceFailed) {
   }
 }
 
+// A run whose end fell on the idle loop's deadline while an About was being
+// posted: the simulation let the loop post after the run had ended.
+TEST(Explorer, RunEndingOnTheLoopsDeadlineDuringAnAbout) {
+  Bounds bounds;
+  bounds.horizon_seconds = 140;
+  const Schedule schedule{{0, Action::kStart},
+                          {76, Action::kStop},
+                          {77, Action::kStart},
+                          {80, Action::kReason},
+                          {147, Action::kAbout}};
+  EXPECT_TRUE(RunSchedule(schedule, bounds).empty()) << Describe(schedule);
+}
+
 // The checks themselves catch what they are there for.
 TEST(Explorer, ChecksCatchFalseTranscripts) {
   Bounds bounds;

@@ -304,7 +304,9 @@ PumpResult Panel::DispatchOne(double monotonic_deadline) {
 }
 
 bool Channel::Submit(const std::string& line) {
-  if (Busy()) return false;
+  // A handler whose pause ran out just as the run ended posts nothing more:
+  // its line would come after the end.
+  if (Busy() || panel_.Stopped()) return false;
   const double now = panel_.Now();
   const int serial = static_cast<int>(records_.size()) + 1;
   client_.SetClock(now);

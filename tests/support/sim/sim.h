@@ -140,6 +140,8 @@ class Panel : public PanelControls, public ClockPump {
 
   double Now() const { return now_; }
   bool Quit() const { return quit_; }
+  // The simulated run has reached its end: nothing more happens.
+  bool Stopped() const { return stopped_; }
   double QuitAt() const { return quit_at_; }
   bool Hidden() const { return hidden_; }
   int KeepOnTopCalls() const { return keep_on_top_calls_; }
