@@ -51,8 +51,8 @@ TEST(Explorer, SchedulesThatOnceFailed) {
   }
 }
 
-// A run whose end fell on the idle loop's deadline while an About was being
-// posted: the simulation let the loop post after the run had ended.
+// A run whose end came after the idle loop's deadline while an About was
+// being posted: the loop, finding its pause run out, posted after the end.
 TEST(Explorer, RunEndingOnTheLoopsDeadlineDuringAnAbout) {
   Bounds bounds;
   bounds.horizon_seconds = 140;

@@ -304,9 +304,7 @@ PumpResult Panel::DispatchOne(double monotonic_deadline) {
 }
 
 bool Channel::Submit(const std::string& line) {
-  // A handler whose pause ran out just as the run ended posts nothing more:
-  // its line would come after the end.
-  if (Busy() || panel_.Stopped()) return false;
+  if (Busy() || (open && !open())) return false;
   const double now = panel_.Now();
   const int serial = static_cast<int>(records_.size()) + 1;
   client_.SetClock(now);
@@ -327,6 +325,7 @@ bool Channel::Submit(const std::string& line) {
 
 Program::Program(double start_time_of_day, bool with_room) : panel(start_time_of_day) {
   panel.Attach(&handlers);
+  channel.open = [this] { return !panel.Stopped() || handlers.Ending(); };
   area = chat.AddClient();
   if (with_room) room = chat.AddRoom(area);
 }

@@ -140,7 +140,7 @@ class Panel : public PanelControls, public ClockPump {
 
   double Now() const { return now_; }
   bool Quit() const { return quit_; }
-  // The simulated run has reached its end: nothing more happens.
+  // The simulated run has reached its end.
   bool Stopped() const { return stopped_; }
   double QuitAt() const { return quit_at_; }
   bool Hidden() const { return hidden_; }
@@ -217,6 +217,8 @@ class Channel : public ChatChannel {
   };
   const std::vector<Record>& Lines() const { return records_; }
   double FreeAt() const { return free_at_; }
+  // Whether lines may still go out; unset, they always may.
+  std::function<bool()> open;
   double SettledAt() const { return settled_at_; }
 
  private:
@@ -237,6 +239,9 @@ struct Program {
   WindowHandle area = 0;
   WindowHandle room = 0;
 
+  // At the end of a run only a sign-off under way still goes out: any other
+  // sequence, resuming because the end came at its pause's deadline, would
+  // post past the end.
   explicit Program(double start_time_of_day = 36000.0, bool with_room = true);
   bool loaded = false;
   // Raises the load event and runs the message loop until `until`.
