@@ -72,12 +72,13 @@ bool ChatWorker::Busy() {
 
 bool ChatWorker::Stop(std::chrono::milliseconds grace) {
   std::unique_lock lock(shared_->mutex);
+  // Stopped before: its grace is not given twice.
+  if (!thread_.joinable()) return shared_->finished;
   shared_->stop = true;
   shared_->changed.notify_all();
   const bool finished =
       shared_->changed.wait_for(lock, grace, [this] { return shared_->finished; });
   lock.unlock();
-  if (!thread_.joinable()) return finished;
   if (finished) {
     thread_.join();
   } else {

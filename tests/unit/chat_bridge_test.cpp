@@ -288,6 +288,8 @@ TEST(ChatWorker, StopGivesUpOnAWorkerHeldUpByTheClient) {
   worker->Submit("one");
   WaitFor([&] { return ops->entered == 1; });
   EXPECT_FALSE(worker->Stop(std::chrono::milliseconds(50)));
+  // Stopped once, it does not wait again (this would take an hour).
+  EXPECT_FALSE(worker->Stop(std::chrono::hours(1)));
   worker.reset();
   // The worker outlives its owner and finishes on its own once let through.
   ops->open = true;
