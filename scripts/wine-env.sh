@@ -21,7 +21,7 @@ if [ -z "${DISPLAY:-}" ] || { [[ "$DISPLAY" == :* ]] && [ ! -e "$display_socket"
       Xvfb ":$n" -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
       DIZOD_XVFB_PID=$!
       export DISPLAY=":$n"
-      trap 'wineserver -k 2>/dev/null; kill $DIZOD_XVFB_PID 2>/dev/null || true' EXIT
+      trap 'wineserver -k 2>/dev/null || true; kill $DIZOD_XVFB_PID 2>/dev/null || true' EXIT
       for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.1; done
       break
     fi
