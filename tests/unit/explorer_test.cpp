@@ -14,16 +14,23 @@ void Post(Program& p, const std::string& line) {
 
 // Every order of up to three user actions (or stray ticks) over a Start, a full
 // minute cycle and more: the chat stays truthful and the panel consistent.
-TEST(Explorer, EveryInterleavingOfThreeActionsKeepsThePromises) {
+// Every run of up to three actions, `max_faults` of which may be faults of the
+// chat client, over a Start, a full minute cycle and more.
+Report ExploreThreeActions(int max_faults) {
   Bounds bounds;
   bounds.max_actions = 3;
   bounds.horizon_seconds = 140;
-  bounds.max_faults = 0;
+  bounds.max_faults = max_faults;
   const Report report = Explore(bounds);
   EXPECT_TRUE(report.complete);
+  for (const std::string& v : report.violations) ADD_FAILURE() << v;
+  return report;
+}
+
+TEST(Explorer, EveryInterleavingOfThreeActionsKeepsThePromises) {
+  const Report report = ExploreThreeActions(0);
   EXPECT_GE(report.runs, 10000);
   EXPECT_EQ(report.deepest, 3);
-  for (const std::string& v : report.violations) ADD_FAILURE() << v;
   std::printf("explored %lld runs, %lld distinct states, %lld moments pruned\n",
               static_cast<long long>(report.runs), static_cast<long long>(report.distinct_states),
               static_cast<long long>(report.pruned));
@@ -32,14 +39,7 @@ TEST(Explorer, EveryInterleavingOfThreeActionsKeepsThePromises) {
 // The same, where one of the three may be a fault of the chat client at any
 // message sent to it: slow, stalled, hung for good or its room closed.
 TEST(Explorer, EveryInterleavingOfThreeActionsWithAFaultyClientKeepsThePromises) {
-  Bounds bounds;
-  bounds.max_actions = 3;
-  bounds.horizon_seconds = 140;
-  bounds.max_faults = 1;
-  const Report report = Explore(bounds);
-  EXPECT_TRUE(report.complete);
-  EXPECT_GE(report.runs, 100000);
-  for (const std::string& v : report.violations) ADD_FAILURE() << v;
+  EXPECT_GE(ExploreThreeActions(1).runs, 100000);
 }
 
 // Schedules the explorer once found breaking the panel, kept as they were:

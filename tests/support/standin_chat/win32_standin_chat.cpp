@@ -208,31 +208,25 @@ LRESULT CALLBACK RichTextProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lpa
 }
 
 // Registers `name` as a copy of another class, with our own procedure when
-// one is given; returns the original procedure.
-WNDPROC Superclass(const wchar_t* base, const wchar_t* name, WNDPROC procedure, bool unicode) {
-  if (unicode) {
-    WNDCLASSEXW cls{};
-    cls.cbSize = sizeof(cls);
-    GetClassInfoExW(nullptr, base, &cls);
-    const WNDPROC original = cls.lpfnWndProc;
-    if (procedure != nullptr) cls.lpfnWndProc = procedure;
-    cls.hInstance = GetModuleHandleW(nullptr);
-    cls.lpszClassName = name;
-    RegisterClassExW(&cls);
-    return original;
-  }
-  char base_a[64], name_a[64];
-  WideCharToMultiByte(CP_ACP, 0, base, -1, base_a, sizeof(base_a), nullptr, nullptr);
-  WideCharToMultiByte(CP_ACP, 0, name, -1, name_a, sizeof(name_a), nullptr, nullptr);
-  WNDCLASSEXA cls{};
+// one is given; returns the original procedure. The ANSI or Unicode pair of
+// functions decides which kind of window procedure the class has.
+template <typename Class, typename Char>
+WNDPROC Superclass(BOOL(WINAPI* get)(HINSTANCE, const Char*, Class*),
+                   ATOM(WINAPI* add)(const Class*), const Char* base, const Char* name,
+                   WNDPROC procedure) {
+  Class cls{};
   cls.cbSize = sizeof(cls);
-  GetClassInfoExA(nullptr, base_a, &cls);
+  get(nullptr, base, &cls);
   const WNDPROC original = cls.lpfnWndProc;
   if (procedure != nullptr) cls.lpfnWndProc = procedure;
   cls.hInstance = GetModuleHandleW(nullptr);
-  cls.lpszClassName = name_a;
-  RegisterClassExA(&cls);
+  cls.lpszClassName = name;
+  add(&cls);
   return original;
+}
+
+WNDPROC SuperclassW(const wchar_t* base, const wchar_t* name, WNDPROC procedure) {
+  return Superclass(GetClassInfoExW, RegisterClassExW, base, name, procedure);
 }
 
 LRESULT CALLBACK FrameProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
@@ -322,16 +316,17 @@ std::vector<std::wstring> ReadOptions() {
 void RegisterClasses() {
   if (g_options.rich == 'A') {
     LoadLibraryW(L"riched20.dll");
-    g_box_proc = Superclass(L"RichEdit20A", L"RICHCNTL", RichTextProc, false);
+    g_box_proc =
+        Superclass(GetClassInfoExA, RegisterClassExA, "RichEdit20A", "RICHCNTL", RichTextProc);
   } else if (g_options.rich == 'W') {
     LoadLibraryW(L"msftedit.dll");
-    g_box_proc = Superclass(L"RICHEDIT50W", L"RICHCNTL", RichTextProc, true);
+    g_box_proc = SuperclassW(L"RICHEDIT50W", L"RICHCNTL", RichTextProc);
   } else {
-    g_box_proc = Superclass(L"EDIT", L"RICHCNTL", RichTextProc, true);
+    g_box_proc = SuperclassW(L"EDIT", L"RICHCNTL", RichTextProc);
   }
-  Superclass(L"LISTBOX", L"_AOL_Listbox", nullptr, true);
-  Superclass(L"STATIC", L"_AOL_Icon", nullptr, true);
-  Superclass(L"STATIC", L"_AOL_Static", nullptr, true);
+  SuperclassW(L"LISTBOX", L"_AOL_Listbox", nullptr);
+  SuperclassW(L"STATIC", L"_AOL_Icon", nullptr);
+  SuperclassW(L"STATIC", L"_AOL_Static", nullptr);
   RegisterPlain(L"AOL Frame25", FrameProc, COLOR_APPWORKSPACE);
   RegisterPlain(L"MDIClient", DefWindowProcW, COLOR_APPWORKSPACE);
   RegisterPlain(L"AOL Child", DefWindowProcW, COLOR_BTNFACE);
