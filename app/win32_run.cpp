@@ -2,7 +2,6 @@
 
 #include <commctrl.h>
 
-#include <chrono>
 #include <memory>
 
 #include "panel/panel_handlers.h"
@@ -11,15 +10,6 @@
 #include "toolkit/win32_window_ops.h"
 
 namespace dizod {
-
-namespace {
-
-// How long the program waits, once its window is gone, for the chat worker
-// to finish a message it is in; a client that holds it up longer does not
-// hold up the program's end.
-constexpr std::chrono::milliseconds kWorkerGrace{500};
-
-}  // namespace
 
 int RunPanel(HINSTANCE instance, int show_command, Win32ClockPump& pump) {
   INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_STANDARD_CLASSES};
@@ -37,7 +27,7 @@ int RunPanel(HINSTANCE instance, int show_command, Win32ClockPump& pump) {
   // The panel is on the screen before its first line goes out.
   window.ShowAndLoad(show_command);
   const int exit_code = pump.RunMessageLoop();
-  chat.Stop(kWorkerGrace);
+  chat.Stop();
   return exit_code;
 }
 

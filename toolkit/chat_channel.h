@@ -16,8 +16,6 @@ class ChatChannel {
   virtual bool Submit(const std::string& line) = 0;
   // True until the line last handed over is posted or given up.
   virtual bool LineInFlight() = 0;
-  // True while the channel would refuse a line.
-  virtual bool Busy() = 0;
 };
 
 }  // namespace dizod

@@ -1,8 +1,7 @@
 #pragma once
 // The thread that talks to the chat client, so that the panel's thread never
-// waits on it. One line at a time: a line handed over while the worker is
-// still busy is refused, never queued, so lines cannot pile up behind a
-// client that stopped answering.
+// waits on it. It only drives the chat protocol: it waits for a step, runs
+// it, and wakes the panel when the protocol says so.
 
 #include <chrono>
 #include <functional>
@@ -22,19 +21,22 @@ class ChatWorker : public ChatChannel {
   // worker shares the operations and the callback, as it may outlive this
   // object (see Stop).
   ChatWorker(std::shared_ptr<WindowOps> ops, std::function<void()> wake);
-  // Stops the worker; see Stop.
+  // Stops the worker with the grace below.
   ~ChatWorker() override;
   ChatWorker(const ChatWorker&) = delete;
   ChatWorker& operator=(const ChatWorker&) = delete;
 
   bool Submit(const std::string& line) override;
   bool LineInFlight() override;
-  bool Busy() override;
+
+  // How long the program's end waits for the worker to finish a message it
+  // is in; a client that holds it up longer does not hold up the end.
+  static constexpr std::chrono::milliseconds kGrace{500};
 
   // Asks the worker to stop between two messages and waits for it up to
   // `grace`. A worker still held up by the client after that is left to
   // finish on its own, or to the end of the process. True when it finished.
-  bool Stop(std::chrono::milliseconds grace);
+  bool Stop(std::chrono::milliseconds grace = kGrace);
 
  private:
   struct Shared;
@@ -42,6 +44,7 @@ class ChatWorker : public ChatChannel {
 
   std::shared_ptr<Shared> shared_;
   std::thread thread_;
+  bool finished_ = false;
 };
 
 }  // namespace dizod

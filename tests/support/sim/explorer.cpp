@@ -12,12 +12,15 @@ namespace dizod::sim {
 
 namespace {
 
-constexpr Action kUserActions[] = {Action::kStart, Action::kStop, Action::kExit,  Action::kAbout,
-                                   Action::kClose, Action::kTick, Action::kReason};
+constexpr Action kUserActions[] = {Action::kStart, Action::kStop,  Action::kExit,
+                                   Action::kAbout, Action::kClose, Action::kTick,
+                                   Action::kReason, Action::kEndSession};
 constexpr Action kFaults[] = {Action::kSlowClient, Action::kStallClient, Action::kHangClient,
                               Action::kCloseRoom};
-constexpr const char* kActionNames[] = {"Start",  "Stop", "Exit",  "About", "Close",    "Tick",
-                                        "Reason", "Slow", "Stall", "Hang",  "CloseRoom"};
+constexpr const char* kActionNames[] = {"Start",      "Stop",       "Exit", "About",
+                                        "Close",      "Tick",       "Reason", "EndSession",
+                                        "PanelFirst", "Slow",       "Stall", "Hang",
+                                        "CloseRoom"};
 // The user's half-typed message in the room's input box.
 constexpr const char* kDraft = "typing é";
 constexpr std::uint32_t kDraftCaret = 3;
@@ -71,6 +74,9 @@ void Perform(Program& p, Action action, int serial) {
       return p.handlers.OnTimerTick();
     case Action::kReason:
       return p.panel.SetText(Control::kText1, "away " + std::to_string(serial));
+    case Action::kEndSession:
+      p.handlers.OnEndSession();
+      p.panel.Kill();
     default:
       return;  // faults happen in the client, not through the panel
   }
@@ -153,6 +159,10 @@ std::vector<std::string> ClientFaultViolations(Program& p, const Draft& draft) {
   const auto& records = p.channel.Lines();
   int last_serial = 0;
   for (const PostedLine& line : p.chat.Posted()) {
+    if (line.serial == 0) {
+      violations.push_back("posted the user's draft");
+      continue;
+    }
     if (line.serial <= last_serial) violations.push_back("lines out of order");
     last_serial = line.serial;
     const auto& record = records.at(line.serial - 1);
@@ -164,8 +174,10 @@ std::vector<std::string> ClientFaultViolations(Program& p, const Draft& draft) {
   }
   const WindowHandle box = p.Box();
   // A closed room takes its draft with it; a client that never answers again
-  // keeps whatever it last handled.
-  if (p.chat.AsleepUntil() < kForever && !p.chat.Closed(box) &&
+  // keeps whatever it last handled; a process killed while its client was
+  // behind can put nothing back.
+  const bool cut_off = p.panel.Killed() && p.channel.NextStep() != ChatStep::kNone;
+  if (p.chat.AsleepUntil() < kForever && !p.chat.Closed(box) && !cut_off &&
       (p.chat.TextOf(box) != draft.text ||
        p.chat.SelectionOf(box) != std::pair{draft.selection_start, draft.selection_end})) {
     violations.push_back("draft not back: \"" + p.chat.TextOf(box) + "\"");
@@ -221,13 +233,14 @@ void Mix(std::string& key, double value) {
 }
 
 // Everything the rest of a run depends on, and what the checks still look at.
-std::string StateKey(Program& p, int budget) {
-  std::string key = std::to_string(budget) + "|" + std::to_string(p.panel.Depth()) + "|";
+std::string StateKey(Program& p, int budget, bool session_ended) {
+  std::string key = std::to_string(budget) + (session_ended ? "S|" : "-|") +
+                    std::to_string(p.panel.Depth()) + "|";
   const double now = p.panel.Now();
   for (double deadline : p.panel.Deadlines()) Mix(key, std::isinf(deadline) ? -1 : deadline - now);
   Mix(key, std::fmod(p.panel.ReadClock().time_of_day, 2.0));
   Mix(key, std::isinf(p.panel.NextTick()) ? -1 : p.panel.NextTick() - now);
-  for (DeferredEvent e : p.panel.PostedEvents()) key += char('a' + static_cast<int>(e));
+  for (const auto& e : p.panel.PostedEvents()) key += e ? char('a' + static_cast<int>(*e)) : 'w';
   key += "|";
   for (DeferredEvent e : p.handlers.DeferredEvents()) key += char('a' + static_cast<int>(e));
   key += "|";
@@ -235,13 +248,14 @@ std::string StateKey(Program& p, int budget) {
     key += p.panel.Enabled(c) ? '1' : '0';
   }
   key += p.handlers.Ending() ? 'E' : '-';
+  key += p.panel.Hidden() ? 'H' : '-';
   key += p.handlers.LoopRunning() ? 'L' : '-';
   key += std::to_string(p.handlers.SequenceDepth()) + "|" + p.panel.Text(Control::kText1) + "|" +
          p.panel.Text(Control::kText2) + "|";
   const auto relative = [now](double t) { return std::isinf(t) ? (t > 0 ? -2.0 : -1.0) : t - now; };
   Mix(key, relative(p.chat.AsleepUntil()));
-  Mix(key, std::max(p.channel.FreeAt() - now, 0.0));
-  Mix(key, std::max(p.channel.SettledAt() - now, 0.0));
+  key += std::to_string(static_cast<int>(p.channel.NextStep()));
+  Mix(key, relative(p.channel.NextStepAt()));
   key += p.chat.Closed(p.Box()) ? 'C' : '-';
   // The last lines say where in its sequence a handler is; the times since
   // the period's start and its last minute are what the checks still need.
@@ -265,7 +279,7 @@ struct Trace {
 
 std::vector<std::string> Run(const Schedule& schedule, const Bounds& bounds,
                              std::unordered_set<std::string>* seen, Trace* trace,
-                             std::int64_t* pruned) {
+                             std::int64_t* pruned, Observed* observed) {
   Program p(bounds.start_time_of_day);
   p.chat.TextOf(p.Box()) = kDraft;
   p.chat.Select(p.Box(), kDraftCaret, kDraftCaret);
@@ -276,9 +290,18 @@ std::vector<std::string> Run(const Schedule& schedule, const Bounds& bounds,
       schedule.begin(), schedule.end(), [](Injection i) { return IsFault(i.action); }));
   const bool faults_left = faults_used < bounds.max_faults;
   double ending_at = kForever;
+  bool session_ended = false;
   size_t next = 0;
   int point = 0;
-  const auto due = [&](int here) { return next < schedule.size() && schedule[next].point == here; };
+  const auto due = [&](int here) {
+    if (next >= schedule.size() || schedule[next].point != here) return false;
+    if (observed != nullptr) {
+      const bool in_flight = p.channel.LineInFlight();
+      observed->moments.push_back({p.panel.Now(), p.handlers.Ending(),
+                                   in_flight ? p.channel.Lines().back().text : std::string()});
+    }
+    return true;
+  };
   p.panel.on_yield = [&]() -> bool {
     // Nothing can come before the load event: it is queued before the panel
     // takes any input.
@@ -286,11 +309,13 @@ std::vector<std::string> Run(const Schedule& schedule, const Bounds& bounds,
     const int here = point++;
     if (p.panel.Depth() == 1 && !p.panel.Quit()) CheckAtRest(p, violations);
     if (trace != nullptr && here >= branch_from && budget > 0) {
-      const bool fresh = seen->insert(StateKey(p, budget)).second;
+      const bool fresh = seen->insert(StateKey(p, budget, session_ended)).second;
       if (!fresh) ++*pruned;
       std::vector<Action> offered;
       if (fresh && !p.panel.Quit()) {
         for (Action a : kUserActions) {
+          // Windows ends a session once.
+          if (a == Action::kEndSession && session_ended) continue;
           if (Offered(p, a)) offered.push_back(a);
         }
       }
@@ -298,10 +323,21 @@ std::vector<std::string> Run(const Schedule& schedule, const Bounds& bounds,
     }
     if (!due(here)) return false;
     const Action action = schedule[next++].action;
-    if (action == Action::kExit || action == Action::kClose) {
+    session_ended = session_ended || action == Action::kEndSession;
+    if (action == Action::kExit || action == Action::kClose || action == Action::kEndSession) {
       ending_at = std::min(ending_at, p.panel.Now());
     }
     Perform(p, action, here);
+    return true;
+  };
+  p.panel.on_worker_step = [&]() -> bool {
+    const int here = point++;
+    if (trace != nullptr && here >= branch_from) {
+      trace->offered.push_back(budget > 0 ? std::vector<Action>{Action::kPanelFirst}
+                                          : std::vector<Action>{});
+    }
+    if (!due(here)) return false;
+    ++next;
     return true;
   };
   if (bounds.max_faults > 0)
@@ -315,6 +351,7 @@ std::vector<std::string> Run(const Schedule& schedule, const Bounds& bounds,
       return due(here) ? ToFault(schedule[next++].action) : Fault::kNone;
     };
   p.Start(bounds.horizon_seconds);
+  if (observed != nullptr) observed->lines = p.Lines();
   const auto add = [&violations](std::vector<std::string> more) {
     for (std::string& v : more) violations.push_back(std::move(v));
   };
@@ -323,12 +360,12 @@ std::vector<std::string> Run(const Schedule& schedule, const Bounds& bounds,
   if (faults_used == 0) {
     add(TranscriptViolations(p));
     add(ClickViolations(p));
+    if (p.channel.Refused() > 0) violations.push_back("a line refused by a client that answers");
   }
   add(ClientFaultViolations(p, Draft{kDraft, kDraftCaret, kDraftCaret}));
-  if (p.panel.QuitAt() - ending_at > 8.0) violations.push_back("not gone within 8 s of Exit");
-  if (ending_at < kForever && !p.panel.Quit() && bounds.horizon_seconds - ending_at > 8.0) {
-    violations.push_back("did not end after Exit");
-  }
+  // A run cut off by its horizon had until then to end.
+  const double gone = p.panel.Quit() ? p.panel.QuitAt() : bounds.horizon_seconds;
+  if (gone - ending_at > 8.0) violations.push_back("not gone within 8 s of Exit");
   return violations;
 }
 
@@ -343,8 +380,9 @@ std::string Describe(const Schedule& schedule) {
   return "[" + text + "]";
 }
 
-std::vector<std::string> RunSchedule(const Schedule& schedule, const Bounds& bounds) {
-  return Run(schedule, bounds, nullptr, nullptr, nullptr);
+std::vector<std::string> RunSchedule(const Schedule& schedule, const Bounds& bounds,
+                                     Observed* observed) {
+  return Run(schedule, bounds, nullptr, nullptr, nullptr, observed);
 }
 
 Report Explore(const Bounds& bounds) {
@@ -356,11 +394,11 @@ Report Explore(const Bounds& bounds) {
     const Schedule schedule = std::move(stack.back());
     stack.pop_back();
     Trace trace;
-    const auto violations = Run(schedule, bounds, &seen, &trace, &report.pruned);
+    const auto violations = Run(schedule, bounds, &seen, &trace, &report.pruned, nullptr);
     ++report.runs;
     report.deepest = std::max(report.deepest, static_cast<int>(schedule.size()));
     for (const std::string& v : violations) {
-      if (report.violations.size() < 20) report.violations.push_back(v + " " + Describe(schedule));
+      if (report.violations.size() < 60) report.violations.push_back(v + " " + Describe(schedule));
     }
     const int branch_from = schedule.empty() ? 0 : schedule.back().point + 1;
     for (size_t i = trace.offered.size(); i-- > 0;) {

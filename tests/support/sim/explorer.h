@@ -13,9 +13,10 @@
 
 namespace dizod::sim {
 
-// What can happen at a moment of a run: a user's action or a stray tick when
-// the panel's pump is entered, or a fault of the chat client when a message is
-// sent to it.
+// What can happen at a moment of a run: a user's action, a stray tick or the
+// session's end when the panel's pump is entered; the panel dispatching a
+// waiting message before the worker's next step; or a fault of the chat
+// client when a message is sent to it.
 enum class Action {
   kStart,
   kStop,
@@ -24,14 +25,17 @@ enum class Action {
   kClose,
   kTick,
   kReason,
+  kEndSession,
+  kPanelFirst,
   kSlowClient,
   kStallClient,
   kHangClient,
   kCloseRoom,
 };
 
-// An action delivered at the n-th moment of a run (pump entries and messages
-// to the client counted together).
+// An action delivered at the n-th moment of a run (pump entries, the worker's
+// steps while a message waits for the panel, and messages to the client
+// counted together).
 struct Injection {
   int point;
   Action action;
@@ -59,8 +63,21 @@ struct Report {
 
 Report Explore(const Bounds& bounds);
 
+// What a run of one schedule met: for each injection, the moment it came at;
+// and what the room got.
+struct Moment {
+  double time;
+  bool ending;              // Exit, close or a session end under way
+  std::string line_in_flight;  // the line the worker has and the panel waits for
+};
+struct Observed {
+  std::vector<Moment> moments;
+  std::vector<std::string> lines;
+};
+
 // Runs one schedule and returns what it broke (empty when nothing).
-std::vector<std::string> RunSchedule(const Schedule& schedule, const Bounds& bounds);
+std::vector<std::string> RunSchedule(const Schedule& schedule, const Bounds& bounds,
+                                     Observed* observed = nullptr);
 
 std::string Describe(const Schedule& schedule);
 

@@ -226,7 +226,10 @@ std::vector<double> Panel::ClickTimes(Control button) const {
 
 void Panel::Run(double until) {
   until_ = until;
-  while (DispatchOne(kForever) == PumpResult::kDispatched) {
+  try {
+    while (DispatchOne(kForever) == PumpResult::kDispatched) {
+    }
+  } catch (const RunEnded&) {
   }
 }
 
@@ -254,7 +257,7 @@ ClockReading Panel::ReadClock() {
 }
 
 PumpResult Panel::DispatchOne(double monotonic_deadline) {
-  if (quit_ || stopped_) return PumpResult::kQuit;
+  if (quit_) return PumpResult::kQuit;
   struct Depth {
     Panel& panel;
     Depth(Panel& p, double deadline) : panel(p) {
@@ -270,62 +273,81 @@ PumpResult Panel::DispatchOne(double monotonic_deadline) {
     ++dispatched_;
     return PumpResult::kDispatched;
   }
-  // Posted messages come first, then input, then timer ticks: as in Windows.
-  if (!posted_.empty()) {
-    const DeferredEvent event = posted_.front();
-    posted_.pop_front();
+  for (;;) {
+    // The worker runs its steps as their time comes, unless the panel gets to
+    // a message waiting for it first.
+    while (worker_ != nullptr && worker_->NextStepAt() <= now_) {
+      if (!posted_.empty() && on_worker_step && on_worker_step()) break;
+      worker_->RunStep();
+    }
+    // Posted messages come first, then input, then timer ticks: as in Windows.
+    if (!posted_.empty()) {
+      const std::optional<DeferredEvent> event = posted_.front();
+      posted_.pop_front();
+      ++dispatched_;
+      if (event) handlers_->OnDeferred(*event);
+      return PumpResult::kDispatched;
+    }
+    const double next_input = scheduled_.empty() ? kForever : scheduled_.begin()->first;
+    const double next_step = worker_ == nullptr ? kForever : worker_->NextStepAt();
+    const double next = std::min({next_input, next_tick_, next_step});
+    if (std::min(next, monotonic_deadline) > until_) {
+      now_ = std::max(now_, until_);
+      throw RunEnded{};
+    }
+    if (next > monotonic_deadline) {
+      now_ = std::max(now_, monotonic_deadline);
+      return PumpResult::kTimedOut;
+    }
+    now_ = std::max(now_, next);
+    if (next_step <= std::min(next_input, next_tick_)) continue;
     ++dispatched_;
-    handlers_->OnDeferred(event);
+    if (next_input <= next_tick_) {
+      const auto action = scheduled_.begin()->second;
+      scheduled_.erase(scheduled_.begin());
+      action();
+    } else {
+      while (next_tick_ <= now_) next_tick_ += kTimerIntervalMs / 1000.0;
+      if (handlers_ != nullptr) handlers_->OnTimerTick();
+    }
     return PumpResult::kDispatched;
   }
-  const double next_input = scheduled_.empty() ? kForever : scheduled_.begin()->first;
-  const double next = std::min(next_input, next_tick_);
-  if (std::min(next, monotonic_deadline) > until_) {
-    // The end of the simulated run: every pump in the stack unwinds.
-    now_ = std::max(now_, until_);
-    stopped_ = true;
-    return PumpResult::kQuit;
-  }
-  if (next > monotonic_deadline) {
-    now_ = std::max(now_, monotonic_deadline);
-    return PumpResult::kTimedOut;
-  }
-  now_ = std::max(now_, next);
-  ++dispatched_;
-  if (next_input <= next_tick_) {
-    const auto action = scheduled_.begin()->second;
-    scheduled_.erase(scheduled_.begin());
-    action();
-  } else {
-    while (next_tick_ <= now_) next_tick_ += kTimerIntervalMs / 1000.0;
-    if (handlers_ != nullptr) handlers_->OnTimerTick();
-  }
-  return PumpResult::kDispatched;
 }
 
 bool Channel::Submit(const std::string& line) {
-  if (Busy() || (open && !open())) return false;
-  const double now = panel_.Now();
-  const int serial = static_cast<int>(records_.size()) + 1;
-  client_.SetClock(now);
-  client_.SetSerial(serial);
-  client_.SetOnWorker(true);
-  const LineResult result = PostChatLine(client_, line, [] { return false; });
-  settled_at_ = client_.Clock();
-  records_.push_back({serial, line, now, settled_at_, result.outcome});
-  if (result.stuck_box != 0) {
-    Recover(client_, result, [this] { return client_.Clock() == kForever; });
+  if (!protocol_.Submit(line)) {
+    ++refused_;
+    return false;
   }
-  free_at_ = client_.Clock();
-  client_.SetOnWorker(false);
-  // The worker wakes the panel's message loop when the line is done.
-  if (settled_at_ > now) panel_.At(settled_at_, [] {});
+  const double now = panel_.Now();
+  records_.push_back({static_cast<int>(records_.size()) + 1, line, now});
+  // The worker was waiting for this line; it takes it up at once.
+  clock_ = std::max(clock_, now);
   return true;
 }
 
+double Channel::NextStepAt() {
+  return protocol_.NextStep() == ChatStep::kNone ? kForever : clock_;
+}
+
+void Channel::RunStep() {
+  client_.SetClock(clock_);
+  client_.SetSerial(static_cast<int>(records_.size()));
+  client_.SetOnWorker(true);
+  const StepResult done = protocol_.RunStep();
+  client_.SetOnWorker(false);
+  clock_ = client_.Clock();
+  if (done.step == ChatStep::kPost) records_.back().outcome = done.outcome;
+  if (done.step == ChatStep::kSettle) records_.back().settled = clock_;
+  if (done.wake) panel_.Wake();
+}
+
+void Channel::Drain() {
+  for (int steps = 0; NextStepAt() < kForever && steps < 8; ++steps) RunStep();
+}
+
 Program::Program(double start_time_of_day, bool with_room) : panel(start_time_of_day) {
-  panel.Attach(&handlers);
-  channel.open = [this] { return !panel.Stopped() || handlers.Ending(); };
+  panel.Attach(&handlers, &channel);
   area = chat.AddClient();
   if (with_room) room = chat.AddRoom(area);
 }
@@ -337,6 +359,7 @@ void Program::Start(double until) {
     handlers.OnLoad();
   });
   panel.Run(until);
+  if (!panel.Killed()) channel.Drain();
 }
 
 }  // namespace dizod::sim

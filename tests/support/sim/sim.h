@@ -15,12 +15,19 @@
 #include "panel/panel_handlers.h"
 #include "toolkit/chat_bridge.h"
 #include "toolkit/chat_channel.h"
+#include "toolkit/chat_protocol.h"
 #include "toolkit/clock_pump.h"
 #include "toolkit/window_ops.h"
 
 namespace dizod::sim {
 
 inline constexpr double kForever = std::numeric_limits<double>::infinity();
+
+// Thrown out of the message pump when a run reaches its end (its horizon, or
+// the process killed after a session end): nothing of the program runs on.
+struct RunEnded {};
+
+class Channel;
 
 struct PostedLine {
   double time;
@@ -122,7 +129,10 @@ class Panel : public PanelControls, public ClockPump {
  public:
   explicit Panel(double start_time_of_day = 36000.0);
 
-  void Attach(PanelHandlers* handlers) { handlers_ = handlers; }
+  void Attach(PanelHandlers* handlers, Channel* worker) {
+    handlers_ = handlers;
+    worker_ = worker;
+  }
 
   // Schedules an action (a click, a change of text, ...) to be dispatched as a
   // message at virtual time `at`.
@@ -134,15 +144,20 @@ class Panel : public PanelControls, public ClockPump {
   void Click(Control button);
 
   // The top-level message loop, until the program quits or `until` comes. At
-  // `until` the simulation ends: every pause still waiting returns as if the
-  // program quit, so look at the state in an action scheduled before then.
+  // `until` the run ends where it is, in the middle of a handler maybe, so
+  // look at the state of handlers in an action scheduled before then.
   void Run(double until);
 
   double Now() const { return now_; }
   bool Quit() const { return quit_; }
-  // The simulated run has reached its end.
-  bool Stopped() const { return stopped_; }
   double QuitAt() const { return quit_at_; }
+  // Ends the process where it is, the worker with it: what Windows may do
+  // once the session-end handler has returned.
+  [[noreturn]] void Kill() {
+    killed_ = true;
+    throw RunEnded{};
+  }
+  bool Killed() const { return killed_; }
   bool Hidden() const { return hidden_; }
   int KeepOnTopCalls() const { return keep_on_top_calls_; }
   int Dispatched() const { return dispatched_; }
@@ -152,12 +167,18 @@ class Panel : public PanelControls, public ClockPump {
   // The deadlines of the pumps now waiting, outermost first.
   const std::vector<double>& Deadlines() const { return deadlines_; }
   double NextTick() const { return next_tick_; }
-  const std::deque<DeferredEvent>& PostedEvents() const { return posted_; }
+  // Posted messages not yet dispatched: deferred events, and wakes (nullopt).
+  const std::deque<std::optional<DeferredEvent>>& PostedEvents() const { return posted_; }
   // When each click on the button reached its handler, in order.
   std::vector<double> ClickTimes(Control button) const;
   // Asked each time the pump is about to wait or dispatch: a chance to deliver
   // a message of one's own choosing at that very moment (true: it did).
   std::function<bool()> on_yield;
+  // Asked before the worker runs a step while a message is waiting for the
+  // panel: true lets the panel dispatch that message first.
+  std::function<bool()> on_worker_step;
+  // The worker's way to wake the panel's pump.
+  void Wake() { posted_.push_back(std::nullopt); }
   // Moves the wall clock without moving monotonic time.
   void ShiftWallClock(double seconds) { tod_offset_ += seconds; }
 
@@ -178,18 +199,19 @@ class Panel : public PanelControls, public ClockPump {
 
  private:
   PanelHandlers* handlers_ = nullptr;
+  Channel* worker_ = nullptr;
   double now_ = 0;
   double tod_offset_;
   std::map<Control, std::string> texts_;
   std::map<Control, bool> enabled_;
   double next_tick_ = kForever;
-  std::deque<DeferredEvent> posted_;
+  std::deque<std::optional<DeferredEvent>> posted_;
   std::map<Control, std::vector<double>> clicks_;
   std::multimap<double, std::function<void()>> scheduled_;
   bool quit_ = false;
   double quit_at_ = kForever;
-  bool stopped_ = false;
   double until_ = kForever;
+  bool killed_ = false;
   bool hidden_ = false;
   int keep_on_top_calls_ = 0;
   int dispatched_ = 0;
@@ -198,35 +220,43 @@ class Panel : public PanelControls, public ClockPump {
   int max_depth_ = 0;
 };
 
-// The worker that talks to the chat client, in virtual time: a line handed
-// over runs through the bridge at once on the worker's own clock, and the
-// panel learns of it when the panel's clock reaches the line's end.
+// The worker that talks to the chat client, in virtual time: it runs the
+// chat protocol's steps, each when the panel's clock reaches the moment the
+// worker got to it. A step that talks to the client takes the client's time.
 class Channel : public ChatChannel {
  public:
   Channel(ChatClient& client, Panel& panel) : client_(client), panel_(panel) {}
 
   bool Submit(const std::string& line) override;
-  bool LineInFlight() override { return panel_.Now() < settled_at_; }
-  bool Busy() override { return panel_.Now() < free_at_; }
+  bool LineInFlight() override { return protocol_.LineInFlight(); }
+
+  // When the next step is due on the panel's clock; kForever while the
+  // worker waits for a line.
+  double NextStepAt();
+  ChatStep NextStep() { return protocol_.NextStep(); }
+  void RunStep();
+  // Runs what is left, as the worker goes on after the panel stopped looking.
+  void Drain();
 
   struct Record {
     int serial;
     std::string text;
-    double submitted, settled;
-    LineOutcome outcome;
+    double submitted;
+    double settled = kForever;
+    LineOutcome outcome = LineOutcome::kDropped;
   };
   const std::vector<Record>& Lines() const { return records_; }
-  double FreeAt() const { return free_at_; }
-  // Whether lines may still go out; unset, they always may.
-  std::function<bool()> open;
-  double SettledAt() const { return settled_at_; }
+  // Lines the channel refused.
+  int Refused() const { return refused_; }
 
  private:
   ChatClient& client_;
   Panel& panel_;
-  double settled_at_ = 0;
-  double free_at_ = 0;
+  ChatProtocol protocol_{client_};
+  // When the worker is done with its last step.
+  double clock_ = 0;
   std::vector<Record> records_;
+  int refused_ = 0;
 };
 
 // A whole program: the panel's handlers on the simulated panel, posting into a
@@ -239,12 +269,10 @@ struct Program {
   WindowHandle area = 0;
   WindowHandle room = 0;
 
-  // At the end of a run only a sign-off under way still goes out: any other
-  // sequence, resuming because the end came at its pause's deadline, would
-  // post past the end.
   explicit Program(double start_time_of_day = 36000.0, bool with_room = true);
   bool loaded = false;
-  // Raises the load event and runs the message loop until `until`.
+  // Raises the load event and runs the message loop until `until`; then lets
+  // the worker finish what it had begun.
   void Start(double until);
   std::vector<std::string> Lines() const { return chat.PostedTexts(); }
   // The room's input box (0 without a room).
