@@ -24,17 +24,6 @@ std::uint64_t ParseCount(std::string_view text) {
   return value;
 }
 
-namespace {
-
-// When a pause of `seconds` begun now ends, measured as WaitSeconds measures
-// it: from the start mark.
-double PauseEnd(ClockPump& pump, std::int32_t seconds) {
-  const ClockReading now = pump.ReadClock();
-  return now.monotonic + (StartMark(now.time_of_day) - now.time_of_day) + seconds;
-}
-
-}  // namespace
-
 PanelHandlers::Sequence::Sequence(PanelHandlers& panel) : panel_(panel) {
   ++panel_.sequence_depth_;
 }
@@ -43,7 +32,7 @@ PanelHandlers::Sequence::~Sequence() {
   if (--panel_.sequence_depth_ > 0) return;
   std::vector<DeferredEvent> events;
   events.swap(panel_.deferred_);
-  if (panel_.ending_) return;
+  if (panel_.Ending()) return;
   for (DeferredEvent event : events) panel_.controls_.PostDeferred(event);
   panel_.queued_deferred_ += static_cast<int>(events.size());
 }
@@ -69,8 +58,7 @@ void PanelHandlers::OnStartClick() {
   if (!Pause()) return;
   Post(lines::kIdleOn);
   if (!Pause()) return;
-  Post(lines::Reason(controls_.Text(Control::kText1)));
-  if (ending_) return;  // an Exit while the line was on its way
+  if (!Post(lines::Reason(controls_.Text(Control::kText1))) && Ending()) return;
   controls_.SetText(Control::kText2, std::string(kInitialCount));
 }
 
@@ -85,8 +73,7 @@ void PanelHandlers::OnStopClick() {
   if (!Pause()) return;
   Post(lines::kIdleOff);
   if (!Pause()) return;
-  Post(lines::WasIdle(controls_.Text(Control::kText2)));
-  if (ending_) return;
+  if (!Post(lines::WasIdle(controls_.Text(Control::kText2))) && Ending()) return;
   controls_.SetText(Control::kText2, std::string(kInitialCount));
   controls_.SetEnabled(Control::kTimer1, false);
 }
@@ -101,7 +88,7 @@ void PanelHandlers::OnTimerTick() {
 void PanelHandlers::RunIdleLoop() {
   loop_running_ = true;
   const std::uint64_t period = period_;
-  const auto over = [this, period] { return ending_ || period_ != period; };
+  const auto over = [this, period] { return Ending() || period_ != period; };
   while (WaitSeconds(pump_, kCycleSeconds, over) && RunQueuedDeferred() && !over()) {
     const std::uint64_t count = ParseCount(controls_.Text(Control::kText2)) + 1;
     controls_.SetText(Control::kText2, std::to_string(count));
@@ -133,47 +120,48 @@ void PanelHandlers::OnClose() {
 // Windows may end the process as soon as this returns, so it returns only when
 // the whole sign-off is out, also when one was already under way.
 void PanelHandlers::OnEndSession() {
-  if (!ending_) return SignOff(true);
+  if (!Ending()) return SignOff(true);
   PostSignOffLines();
 }
 
 void PanelHandlers::SignOff(bool hide_first) {
-  if (ending_) return;  // the sign-off goes out once
-  ending_ = true;
+  if (Ending()) return;  // the sign-off goes out once
   // However the chat client behaves, the program ends within its bound.
-  sign_off_deadline_ = pump_.ReadClock().monotonic + kSignOffBudgetSeconds;
+  sign_off_ = SignOffProgress{pump_.ReadClock().monotonic + kSignOffBudgetSeconds, 0, {}};
   controls_.SetEnabled(Control::kTimer1, false);
   if (hide_first) controls_.Hide();
   PostSignOffLines();
 }
 
-// Called again while it waits (by a session end), it takes over the lines
-// still to go, each at the moment it is due; the call it interrupted then
-// finds them taken and returns. However the chat client behaves, the lines
-// stop at the sign-off's deadline and the program ends.
+// Called again while it waits (by a session end), it takes over from where
+// the sign-off has got; the call it interrupted then finds the lines gone out
+// and returns. A line counts as gone out only once handed over, and nothing is
+// dispatched between the checks and the handing over, so a line is neither
+// skipped nor sent twice. However the chat client behaves, the lines stop at
+// the deadline and the program ends.
 void PanelHandlers::PostSignOffLines() {
   constexpr std::string_view kLines[] = {lines::kBanner, lines::kByLine, lines::kDeactivated};
+  SignOffProgress& progress = *sign_off_;
   const auto never = [] { return false; };
-  while (sign_off_taken_ < std::size(kLines)) {
-    const std::size_t next = sign_off_taken_;
-    if (next > 0) {
-      // The line before may still be on its way; the pause runs from its end.
-      if (std::isnan(sign_off_due_)) {
-        WaitUntil(pump_, sign_off_deadline_, [this] { return !chat_.LineInFlight(); });
-        if (std::isnan(sign_off_due_)) sign_off_due_ = PauseEnd(pump_, kLinePauseSeconds);
-      }
-      WaitUntil(pump_, std::min(sign_off_due_, sign_off_deadline_), never);
+  while (progress.next < std::size(kLines)) {
+    // A line still on its way goes first; the pause runs from its end.
+    if (!AwaitChannel(progress.deadline)) break;
+    if (progress.next > 0 && !progress.due) {
+      progress.due = PauseEnd(pump_.ReadClock(), kLinePauseSeconds);
     }
-    if (sign_off_taken_ != next) continue;  // taken over meanwhile
-    if (pump_.ReadClock().monotonic >= sign_off_deadline_) break;
-    // Taken before it goes out: a session end while it is posted goes on
-    // with the next one.
-    ++sign_off_taken_;
-    sign_off_due_ = NAN;
-    Post(kLines[next]);
-    if (std::isnan(sign_off_due_)) sign_off_due_ = PauseEnd(pump_, kLinePauseSeconds);
+    const double now = pump_.ReadClock().monotonic;
+    if (now >= progress.deadline) break;
+    if (progress.due && now < *progress.due) {
+      WaitUntil(pump_, std::min(*progress.due, progress.deadline), never);
+      continue;  // look again: a session end may have taken over meanwhile
+    }
+    progress.due.reset();
+    // A client still behind with an earlier line misses this one.
+    chat_.Submit(std::string(kLines[progress.next++]));
   }
-  sign_off_taken_ = std::size(kLines);
+  // The last line is out before the program ends.
+  AwaitChannel(progress.deadline);
+  progress.next = std::size(kLines);
   // Also called by a sign-off that was taken over: ending twice changes nothing.
   controls_.EndProgram();
 }
@@ -188,10 +176,10 @@ void PanelHandlers::OnAboutClick() {
 // deferred meanwhile came before the cycle fell due, so it runs first: a Stop
 // clicked during an About is never overtaken by the next minute announcement.
 bool PanelHandlers::RunQueuedDeferred() {
-  while (queued_deferred_ > 0 && !ending_) {
+  while (queued_deferred_ > 0 && !Ending()) {
     if (pump_.DispatchOne(pump_.ReadClock().monotonic) != PumpResult::kDispatched) break;
   }
-  return !ending_;
+  return !Ending();
 }
 
 void PanelHandlers::OnDeferred(DeferredEvent event) {
@@ -217,7 +205,7 @@ void PanelHandlers::PostStartupLines() {
 }
 
 bool PanelHandlers::Defer(DeferredEvent event) {
-  if (ending_) return true;
+  if (Ending()) return true;
   if (sequence_depth_ == 0) return false;
   if (std::find(deferred_.begin(), deferred_.end(), event) == deferred_.end()) {
     deferred_.push_back(event);
@@ -225,21 +213,25 @@ bool PanelHandlers::Defer(DeferredEvent event) {
   return true;
 }
 
-void PanelHandlers::Post(std::string_view line) {
-  const double deadline = ending_ ? sign_off_deadline_ : HUGE_VAL;
-  const auto settled = [this] { return !chat_.LineInFlight(); };
+bool PanelHandlers::AwaitChannel(double deadline) {
+  return WaitUntil(pump_, deadline, [this] { return !chat_.LineInFlight(); });
+}
+
+bool PanelHandlers::Post(std::string_view line) {
   // A line of a handler further out may still be on its way: one at a time.
-  if (!WaitUntil(pump_, deadline, settled)) return;
+  // The sign-off, once begun, is the only sequence that goes on.
+  if (!AwaitChannel(HUGE_VAL) || Ending()) return false;
   // A client still stuck on an earlier line gets no more: dropped, not delayed.
-  if (!chat_.Submit(std::string(line))) return;
-  WaitUntil(pump_, deadline, settled);
+  if (!chat_.Submit(std::string(line))) return false;
+  AwaitChannel(HUGE_VAL);
+  return !Ending();
 }
 
 bool PanelHandlers::Pause() {
   // An Exit nested in the pause may have ended the program just as the pause
   // ran out: what counts then is that the program is ending.
-  const auto ending = [this] { return ending_; };
-  return WaitSeconds(pump_, kLinePauseSeconds, ending) && !ending_;
+  const auto ending = [this] { return Ending(); };
+  return WaitSeconds(pump_, kLinePauseSeconds, ending) && !Ending();
 }
 
 }  // namespace dizod

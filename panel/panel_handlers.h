@@ -12,6 +12,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -43,7 +44,7 @@ class PanelHandlers {
   void OnEndSession();
   void OnDeferred(DeferredEvent event);
 
-  bool Ending() const { return ending_; }
+  bool Ending() const { return sign_off_.has_value(); }
   bool LoopRunning() const { return loop_running_; }
   int SequenceDepth() const { return sequence_depth_; }
   const std::vector<DeferredEvent>& DeferredEvents() const { return deferred_; }
@@ -74,9 +75,14 @@ class PanelHandlers {
   void SignOff(bool hide_first);
   void PostSignOffLines();
 
-  // Hands the line to the chat channel and dispatches messages until it is
-  // posted or given up, so the panel never waits on the chat client.
-  void Post(std::string_view line);
+  // Dispatches messages until no line is on its way to the chat client;
+  // false when the deadline came first or the program quit.
+  bool AwaitChannel(double deadline);
+  // Hands the line to the chat channel once the line before it is done, and
+  // dispatches messages until it is posted or given up, so the panel never
+  // waits on the chat client. False when it did not go out: the channel
+  // refused it, or the program began ending.
+  bool Post(std::string_view line);
   // A one-second pause between lines; false when the program began ending.
   bool Pause();
 
@@ -89,13 +95,14 @@ class PanelHandlers {
   // Deferred events queued for the message loop and not yet run.
   int queued_deferred_ = 0;
   bool loop_running_ = false;
-  bool ending_ = false;
-  // When the sign-off stops waiting for the chat client, on the monotonic clock.
-  double sign_off_deadline_ = 0;
-  // How many sign-off lines have been taken on, and when the next is due
-  // (unknown while a line is on its way).
-  std::size_t sign_off_taken_ = 0;
-  double sign_off_due_ = 0;
+  // How far the sign-off has got, once the program is ending. A session end
+  // that comes while it waits takes it over from there.
+  struct SignOffProgress {
+    double deadline;  // when it stops waiting for the chat client (monotonic)
+    std::size_t next = 0;       // the line to hand over next
+    std::optional<double> due;  // when that line may go; unknown while the one before is on its way
+  };
+  std::optional<SignOffProgress> sign_off_;
   // Each Start and each Stop opens a new idle period; a loop serves only the
   // period in which it began.
   std::uint64_t period_ = 0;

@@ -78,7 +78,9 @@ StepResult ChatProtocol::RunStep() {
       break;
     }
     case ChatStep::kSettle:
-      phase_ = result_.stuck_box != 0 ? Phase::kBehind : Phase::kCaughtUp;
+      // Free again in the same step that settles the line: the panel, woken
+      // by it, may hand over its next line at once.
+      phase_ = result_.stuck_box != 0 ? Phase::kBehind : Phase::kFree;
       done.wake = true;
       break;
     case ChatStep::kCatchUp: {

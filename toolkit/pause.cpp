@@ -12,12 +12,14 @@ double StartMark(double time_of_day) {
   return std::fmod(floor, 2.0) == 0 ? floor : floor + 1;
 }
 
-bool WaitSeconds(ClockPump& pump, std::int32_t seconds, const std::function<bool()>& cut_short) {
-  const ClockReading start = pump.ReadClock();
+double PauseEnd(const ClockReading& start, std::int32_t seconds) {
   // The end is fixed on the monotonic clock, so midnight and changes of the
   // wall clock do not move it.
-  const double deadline =
-      start.monotonic + (StartMark(start.time_of_day) - start.time_of_day) + seconds;
+  return start.monotonic + (StartMark(start.time_of_day) - start.time_of_day) + seconds;
+}
+
+bool WaitSeconds(ClockPump& pump, std::int32_t seconds, const std::function<bool()>& cut_short) {
+  const double deadline = PauseEnd(pump.ReadClock(), seconds);
   for (;;) {
     if (pump.ReadClock().monotonic >= deadline) return true;
     if (cut_short && cut_short()) return false;

@@ -13,6 +13,10 @@ namespace dizod {
 // neighbour: the mark a pause is measured from.
 double StartMark(double time_of_day);
 
+// When a pause of `seconds` begun at `start` ends on the monotonic clock: when
+// the clock shows the start mark plus `seconds`.
+double PauseEnd(const ClockReading& start, std::int32_t seconds);
+
 // Waits until the clock shows the start mark plus `seconds`, so a wait lasts
 // `seconds` +- 1/2. Returns true when the wait ran its full length; false when
 // `cut_short` said so (it is asked before every dispatch) or the program quits.

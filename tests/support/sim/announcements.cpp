@@ -76,12 +76,18 @@ std::optional<std::vector<Announcement>> SplitAnnouncements(const std::vector<st
       continue;
     }
     if (open_end && l.size() - at <= 2 && BeginsAnnouncement(l, at, l.size() - at)) break;
-    // Only a sign-off may cut an announcement short, and it ends the transcript.
+    // Only a sign-off may cut an announcement short, and it ends the transcript
+    // (with `open_end`, it may itself be under way).
     for (size_t cut = 1; cut <= 2 && at + cut < l.size(); ++cut) {
-      if (l.size() - (at + cut) == 3 && BeginsAnnouncement(l, at, cut) &&
-          Match(l, at + cut, &next) == 3 && next.kind == Announcement::kSignOff) {
+      const size_t rest = l.size() - (at + cut);
+      if (!BeginsAnnouncement(l, at, cut)) continue;
+      if (rest == 3 && Match(l, at + cut, &next) == 3 && next.kind == Announcement::kSignOff) {
         next.first_line = at + cut;
         result.push_back(next);
+        return result;
+      }
+      if (open_end && rest <= 2 && l[at + cut] == lines::kBanner &&
+          (rest == 1 || l[at + cut + 1] == lines::kByLine)) {
         return result;
       }
     }
