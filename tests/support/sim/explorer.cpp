@@ -58,6 +58,7 @@ Fault ToFault(Action action) {
   }
 }
 
+// `serial` counts the actions of the run so far, so each new reason differs.
 void Perform(Program& p, Action action, int serial) {
   switch (action) {
     case Action::kStart:
@@ -309,7 +310,11 @@ std::vector<std::string> Run(const Schedule& schedule, const Bounds& bounds,
     const int here = point++;
     if (p.panel.Depth() == 1 && !p.panel.Quit()) CheckAtRest(p, violations);
     if (trace != nullptr && here >= branch_from && budget > 0) {
-      const bool fresh = seen->insert(StateKey(p, budget, session_ended)).second;
+      std::string key = StateKey(p, budget, session_ended);
+      if (bounds.pruning == Bounds::Pruning::kStateAndTranscript) {
+        for (const PostedLine& line : p.chat.Posted()) Mix(key += line.text, line.time);
+      }
+      const bool fresh = bounds.pruning == Bounds::Pruning::kNone || seen->insert(key).second;
       if (!fresh) ++*pruned;
       std::vector<Action> offered;
       if (fresh && !p.panel.Quit()) {
@@ -327,7 +332,7 @@ std::vector<std::string> Run(const Schedule& schedule, const Bounds& bounds,
     if (action == Action::kExit || action == Action::kClose || action == Action::kEndSession) {
       ending_at = std::min(ending_at, p.panel.Now());
     }
-    Perform(p, action, here);
+    Perform(p, action, static_cast<int>(next));
     return true;
   };
   p.panel.on_worker_step = [&]() -> bool {
@@ -351,7 +356,10 @@ std::vector<std::string> Run(const Schedule& schedule, const Bounds& bounds,
       return due(here) ? ToFault(schedule[next++].action) : Fault::kNone;
     };
   p.Start(bounds.horizon_seconds);
-  if (observed != nullptr) observed->lines = p.Lines();
+  if (observed != nullptr) {
+    observed->lines = p.Lines();
+    for (const PostedLine& line : p.chat.Posted()) observed->times.push_back(line.time);
+  }
   const auto add = [&violations](std::vector<std::string> more) {
     for (std::string& v : more) violations.push_back(std::move(v));
   };
@@ -394,7 +402,16 @@ Report Explore(const Bounds& bounds) {
     const Schedule schedule = std::move(stack.back());
     stack.pop_back();
     Trace trace;
-    const auto violations = Run(schedule, bounds, &seen, &trace, &report.pruned, nullptr);
+    Observed observed;
+    const auto violations = Run(schedule, bounds, &seen, &trace, &report.pruned,
+                                bounds.keep_outcomes ? &observed : nullptr);
+    if (bounds.keep_outcomes) {
+      std::string outcome;
+      for (size_t i = 0; i < observed.lines.size(); ++i) Mix(outcome += observed.lines[i], observed.times[i]);
+      for (const std::string& v : violations) outcome += "!" + v;
+      report.outcomes.insert(outcome);
+    }
+    report.verdicts.insert(violations.begin(), violations.end());
     ++report.runs;
     report.deepest = std::max(report.deepest, static_cast<int>(schedule.size()));
     for (const std::string& v : violations) {

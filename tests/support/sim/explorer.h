@@ -6,6 +6,7 @@
 // panel's promises about what it posts and the state it keeps.
 
 #include <cstdint>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -50,6 +51,12 @@ struct Bounds {
   // Faults of the client per run, within max_actions. Messages to the client
   // are moments of a run only when faults are allowed.
   int max_faults = 0;
+  // Moments whose state was met before are not branched from again. The
+  // state is what the rest of a run depends on; with the whole transcript in
+  // it, every run a state stands for has the same past as well.
+  enum class Pruning { kNone, kStateAndTranscript, kState } pruning = Pruning::kState;
+  // Whether the report keeps every run's outcome.
+  bool keep_outcomes = false;
 };
 
 struct Report {
@@ -59,6 +66,10 @@ struct Report {
   int deepest = 0;          // most actions injected into one run
   bool complete = false;    // everything within the bounds was explored
   std::vector<std::string> violations;
+  // Each distinct outcome: the transcript with its times, and what it broke.
+  std::set<std::string> outcomes;
+  // Each distinct kind of violation, without the schedule.
+  std::set<std::string> verdicts;
 };
 
 Report Explore(const Bounds& bounds);
@@ -73,6 +84,7 @@ struct Moment {
 struct Observed {
   std::vector<Moment> moments;
   std::vector<std::string> lines;
+  std::vector<double> times;
 };
 
 // Runs one schedule and returns what it broke (empty when nothing).
