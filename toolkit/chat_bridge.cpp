@@ -34,6 +34,23 @@ LineResult FellBehind(WindowHandle box, const Draft& draft, LineOutcome outcome)
   return {outcome, box, draft};
 }
 
+// How often, and how long at most, the bridge looks whether the client has
+// sent our line: within the bound on one message.
+constexpr std::uint32_t kLookIntervalMs = 10;
+constexpr int kMostLooks = 500;
+
+// Reads the box until it no longer holds the line, that is until the client
+// has sent it: a client may send its box some time after the Enter returned.
+// Answered also when the client has not sent it within the bound.
+SendResult AwaitLineSent(WindowOps& ops, WindowHandle box, const std::string& line) {
+  for (int look = 1;; ++look) {
+    Draft now;
+    const SendResult read = ops.ReadDraft(box, now);
+    if (read != SendResult::kAnswered || now.text != line || look == kMostLooks) return read;
+    ops.Rest(kLookIntervalMs);
+  }
+}
+
 bool AwaitClient(WindowOps& ops, WindowHandle box, const std::function<bool()>& stopping) {
   for (;;) {
     switch (ops.Probe(box)) {
@@ -103,9 +120,19 @@ LineResult PostChatLine(WindowOps& ops, const std::string& text,
     case SendResult::kAnswered:
       break;
   }
-  // Enter empties the box: an empty draft with the caret at 0 is already back.
+  // Sending empties the box: an empty draft with the caret at 0 will be back.
   if (draft.text.empty() && draft.selection_start == 0 && draft.selection_end == 0) {
     return Done(LineOutcome::kPosted);
+  }
+  // Put back while our line is still in the box, the draft would be sent in
+  // its place.
+  switch (AwaitLineSent(ops, box, text)) {
+    case SendResult::kGone:
+      return Done(LineOutcome::kPosted);
+    case SendResult::kTimedOut:
+      return FellBehind(box, draft, LineOutcome::kPosted);
+    case SendResult::kAnswered:
+      break;
   }
   if (ops.RestoreDraft(box, draft) == SendResult::kTimedOut) {
     return FellBehind(box, draft, LineOutcome::kPosted);

@@ -8,8 +8,10 @@
 // not yet taken is still handled then differs between systems, so nothing may
 // depend on it.
 
+#include <chrono>
 #include <cstdint>
 #include <string>
+#include <thread>
 
 namespace dizod {
 
@@ -54,6 +56,10 @@ class WindowOps {
   // A message that does nothing: answered once the client has handled every
   // message sent to it before.
   virtual SendResult Probe(WindowHandle box) = 0;
+  // Lets the client get on with its own work between two looks at its box.
+  virtual void Rest(std::uint32_t milliseconds) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+  }
 };
 
 }  // namespace dizod

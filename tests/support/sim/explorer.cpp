@@ -16,11 +16,11 @@ constexpr Action kUserActions[] = {Action::kStart, Action::kStop,  Action::kExit
                                    Action::kAbout, Action::kClose, Action::kTick,
                                    Action::kReason, Action::kEndSession};
 constexpr Action kFaults[] = {Action::kSlowClient, Action::kStallClient, Action::kHangClient,
-                              Action::kCloseRoom};
+                              Action::kCloseRoom, Action::kSendLate};
 constexpr const char* kActionNames[] = {"Start",      "Stop",       "Exit", "About",
                                         "Close",      "Tick",       "Reason", "EndSession",
                                         "PanelFirst", "Slow",       "Stall", "Hang",
-                                        "CloseRoom"};
+                                        "CloseRoom",  "SendLate"};
 // The user's half-typed message in the room's input box.
 constexpr const char* kDraft = "typing é";
 constexpr std::uint32_t kDraftCaret = 3;
@@ -53,6 +53,8 @@ Fault ToFault(Action action) {
       return Fault::kHang;
     case Action::kCloseRoom:
       return Fault::kCloseRoom;
+    case Action::kSendLate:
+      return Fault::kSendLate;
     default:
       return Fault::kNone;
   }
@@ -221,7 +223,13 @@ std::vector<std::string> ClickViolations(const std::vector<PostedLine>& posted,
 }
 
 std::vector<std::string> ClickViolations(Program& p) {
-  return ClickViolations(p.chat.Posted(), p.panel.ClickTimes(Control::kCommand1),
+  // What counts is when the panel handed each line over: a client may send it
+  // a little later.
+  std::vector<PostedLine> posted = p.chat.Posted();
+  for (PostedLine& line : posted) {
+    if (line.serial > 0) line.time = p.channel.Lines().at(line.serial - 1).submitted;
+  }
+  return ClickViolations(posted, p.panel.ClickTimes(Control::kCommand1),
                          p.panel.ClickTimes(Control::kCommand2), !p.panel.Quit());
 }
 
@@ -289,6 +297,10 @@ std::vector<std::string> Run(const Schedule& schedule, const Bounds& bounds,
   const int budget = bounds.max_actions - static_cast<int>(schedule.size());
   const int faults_used = static_cast<int>(std::count_if(
       schedule.begin(), schedule.end(), [](Injection i) { return IsFault(i.action); }));
+  // A client that sends late loses nothing: every line must still arrive.
+  const bool lossy = std::any_of(schedule.begin(), schedule.end(), [](Injection i) {
+    return IsFault(i.action) && i.action != Action::kSendLate;
+  });
   const bool faults_left = faults_used < bounds.max_faults;
   double ending_at = kForever;
   bool session_ended = false;
@@ -365,7 +377,7 @@ std::vector<std::string> Run(const Schedule& schedule, const Bounds& bounds,
   };
   // A faulty client may cut announcements short, or drop them whole: what
   // then still holds is checked line by line.
-  if (faults_used == 0) {
+  if (!lossy) {
     add(TranscriptViolations(p));
     add(ClickViolations(p));
     if (p.channel.Refused() > 0) violations.push_back("a line refused by a client that answers");

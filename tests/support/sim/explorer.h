@@ -32,6 +32,7 @@ enum class Action {
   kStallClient,
   kHangClient,
   kCloseRoom,
+  kSendLate,
 };
 
 // An action delivered at the n-th moment of a run (pump entries, the worker's

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 #include "panel/design.h"
 
@@ -15,6 +16,8 @@ constexpr double kSlowSeconds = 3.0;
 constexpr double kStallSeconds = 12.0;
 // A client that has not answered for this long counts as hung.
 constexpr double kHungAfter = 5.0;
+// How long after an Enter a client that sends late sends its box.
+constexpr double kLateSendSeconds = 0.05;
 
 }  // namespace
 
@@ -104,12 +107,14 @@ SendResult ChatClient::Send(WindowHandle w, bool abort_if_hung,
   if (found == windows_.end() || found->second.closed) return SendResult::kGone;
   Window& window = found->second;
   if (!on_worker_) ++panel_thread_messages_;
+  SendDue();
   const bool awake = clock_ >= asleep_until_;
   if (!awake && abort_if_hung && clock_ - asleep_since_ >= kHungAfter) {
     return SendResult::kTimedOut;  // not even queued
   }
   ++window.messages;
   const Fault fault = awake && next_fault ? next_fault() : Fault::kNone;
+  if (fault == Fault::kSendLate) send_late_ = true;
   if (fault == Fault::kCloseRoom) {
     Close(window.parent);
     return SendResult::kGone;
@@ -150,14 +155,38 @@ SendResult ChatClient::SetLine(WindowHandle box, const std::string& text) {
 }
 
 SendResult ChatClient::SendChar(WindowHandle box, unsigned character) {
-  return Send(box, false, [this, box, character](Window& w, double at) {
+  return Send(box, false, [this, box, character](Window&, double at) {
     // Like the real client: Enter posts the box's content and empties the box.
     if (character != 13) return;
-    posted_.push_back({at, box, w.text, w.serial});
-    w.text.clear();
-    w.selection_start = w.selection_end = 0;
-    w.serial = 0;
+    if (!send_late_) return SendBox(box, at);
+    late_box_ = box;
+    late_at_ = at + kLateSendSeconds;
   });
+}
+
+void ChatClient::SendBox(WindowHandle box, double at) {
+  Window& w = windows_.at(box);
+  if (w.closed) return;
+  posted_.push_back({at, box, w.text, w.serial});
+  w.text.clear();
+  w.selection_start = w.selection_end = 0;
+  w.serial = 0;
+}
+
+void ChatClient::SendDue() {
+  if (late_box_ == 0 || clock_ < late_at_) return;
+  SendBox(std::exchange(late_box_, 0), late_at_);
+}
+
+void ChatClient::Rest(std::uint32_t milliseconds) {
+  clock_ += milliseconds / 1000.0;
+  SendDue();
+}
+
+void ChatClient::Settle() {
+  if (late_box_ == 0) return;
+  clock_ = std::max(clock_, late_at_);
+  SendDue();
 }
 
 SendResult ChatClient::RestoreDraft(WindowHandle box, const Draft& draft) {
@@ -359,7 +388,9 @@ void Program::Start(double until) {
     handlers.OnLoad();
   });
   panel.Run(until);
-  if (!panel.Killed()) channel.Drain();
+  if (panel.Killed()) return;
+  channel.Drain();
+  chat.Settle();
 }
 
 }  // namespace dizod::sim

@@ -43,6 +43,7 @@ enum class Fault {
   kStall,      // stalls 12 s inside it, then wakes and goes on
   kHang,       // stalls inside it and never answers again
   kCloseRoom,  // closes the room while handling it: the message is lost
+  kSendLate,   // from this message on, sends its box 50 ms after each Enter
 };
 
 // The chat client's windows, and how the client answers messages. Handles
@@ -94,6 +95,9 @@ class ChatClient : public WindowOps {
   SendResult SendChar(WindowHandle box, unsigned character) override;
   SendResult RestoreDraft(WindowHandle box, const Draft& draft) override;
   SendResult Probe(WindowHandle box) override;
+  void Rest(std::uint32_t milliseconds) override;
+  // Lets time pass until the client has sent what it was going to send.
+  void Settle();
 
  private:
   struct Window {
@@ -106,6 +110,10 @@ class ChatClient : public WindowOps {
     int messages = 0;
     bool closed = false;
   };
+  // Sends the box's content to the room, as the client does on Enter.
+  void SendBox(WindowHandle box, double at);
+  // The late send the client has in hand, when it comes due.
+  void SendDue();
   // Sends one message; `handle` is what handling it does, at the given time.
   SendResult Send(WindowHandle w, bool abort_if_hung,
                   const std::function<void(Window&, double)>& handle);
@@ -121,6 +129,9 @@ class ChatClient : public WindowOps {
   int panel_thread_messages_ = 0;
   double asleep_since_ = 0;
   double asleep_until_ = -kForever;
+  bool send_late_ = false;
+  WindowHandle late_box_ = 0;
+  double late_at_ = kForever;
 };
 
 // The panel's controls, clock and message queue. Time moves only while the
