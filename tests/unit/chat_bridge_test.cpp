@@ -125,6 +125,14 @@ TEST(PostChatLine, UsersDraftAndCaretArePutBackAndAnEmptyBoxStaysEmpty) {
   EXPECT_EQ(chat.Posted()[0].text, "announcement");
   EXPECT_EQ(chat.TextOf(box), "half a sentence é");
   EXPECT_EQ(chat.SelectionOf(box), (std::pair<std::uint32_t, std::uint32_t>{5, 5}));
+  // Read, set, Enter, one look that the line has left the box, put back.
+  EXPECT_EQ(chat.MessagesTo(box), 5);
+
+  // A draft with the caret at its very start is put back all the same.
+  chat.TextOf(box) = "abc";
+  chat.Select(box, 0, 0);
+  Post(chat, "more");
+  EXPECT_EQ(chat.TextOf(box), "abc");
 
   const int before = chat.MessagesTo(box);
   chat.TextOf(box).clear();
@@ -181,6 +189,44 @@ TEST(PostChatLine, EveryFaultAtEveryMessageKeepsTheDraftAndNeverPostsAGivenUpLin
     EXPECT_EQ(chat.TextOf(box), c.box_after);
     EXPECT_EQ(chat.SelectionOf(box), (std::pair<std::uint32_t, std::uint32_t>{2, 2}));
   }
+}
+
+// A client that sends its box 50 ms after the Enter has returned: the draft
+// goes back only once our line has left the box, so the room never gets it.
+TEST(PostChatLine, ClientThatSendsLateGetsOurLineAndTheDraftComesBackAfter) {
+  ChatClient chat;
+  const WindowHandle box = chat.Child(chat.AddRoom(chat.AddClient()), 1);
+  chat.TextOf(box) = "half-typed draft";
+  chat.Select(box, 4, 4);
+  chat.next_fault = [] { return Fault::kSendLate; };
+  EXPECT_EQ(Post(chat, "line").outcome, LineOutcome::kPosted);
+  chat.Settle();
+  EXPECT_EQ(chat.PostedTexts(), Strings{"line"});
+  EXPECT_DOUBLE_EQ(chat.Posted()[0].time, 0.05);
+  EXPECT_EQ(chat.TextOf(box), "half-typed draft");
+  EXPECT_EQ(chat.SelectionOf(box), (std::pair<std::uint32_t, std::uint32_t>{4, 4}));
+}
+
+// Stalled once inside the line's text and again inside putting the draft
+// back: the worker waits each time and the draft comes back in the end.
+TEST(Recover, ClientThatStallsTwiceGetsTheDraftBack) {
+  ChatClient chat;
+  const WindowHandle box = chat.Child(chat.AddRoom(chat.AddClient()), 1);
+  chat.TextOf(box) = "draft";
+  chat.Select(box, 1, 1);
+  int message = 0;
+  // Read, set (stalls), then the first try at putting the draft back (stalls).
+  chat.next_fault = [&] { return ++message == 2 || message == 3 ? Fault::kStall : Fault::kNone; };
+  const LineResult result = Post(chat, "line");
+  EXPECT_EQ(result.outcome, LineOutcome::kGivenUp);
+  EXPECT_TRUE(Recover(chat, result, [] { return false; }));
+  EXPECT_EQ(chat.TextOf(box), "draft");
+  EXPECT_EQ(chat.SelectionOf(box), (std::pair<std::uint32_t, std::uint32_t>{1, 1}));
+  EXPECT_TRUE(chat.Posted().empty());
+  // A put-back that timed out may be lost: it is sent again once the client
+  // answers, here at 24 s (awake at 12, stalled again until 24).
+  EXPECT_DOUBLE_EQ(chat.Clock(), 24);
+  EXPECT_EQ(chat.MessagesTo(box), 8);  // read, set, 2 probes, put back, 2 probes, put back
 }
 
 TEST(PostChatLine, ClientThatStopsAnsweringIsNotAskedAgainAndNeverGetsAnEnter) {
