@@ -11,6 +11,7 @@ target_link_libraries(dizod_sim PUBLIC dizod_core)
 
 add_executable(dizod_unit_tests
   tests/unit/chat_bridge_test.cpp
+  tests/unit/chat_worker_test.cpp
   tests/unit/pause_test.cpp
   tests/unit/panel_handlers_test.cpp
   tests/unit/explorer_test.cpp

@@ -7,7 +7,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
 
-for preset in host host-asan host-clang; do
+for preset in host host-asan host-clang host-tsan; do
   cmake --preset "$preset" -DDIZOD_WERROR=ON -DDIZOD_BENCH=OFF >/dev/null
   cmake --build --preset "$preset" -j2
   ctest --preset "$preset" -j2

@@ -2,12 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <chrono>
-#include <thread>
-
 #include "tests/support/sim/sim.h"
-#include "toolkit/chat_worker.h"
 
 namespace dizod {
 namespace {
@@ -274,73 +269,6 @@ TEST(Recover, WaitsForTheClientToWakeAndGivesUpOnAGoneBox) {
   EXPECT_DOUBLE_EQ(chat.Clock(), 12);
   EXPECT_EQ(chat.TextOf(box), "back");
   EXPECT_EQ(chat.SelectionOf(box), (std::pair<std::uint32_t, std::uint32_t>{2, 4}));
-}
-
-// Waits a little while for another thread to make `done` hold.
-void WaitFor(const std::function<bool()>& done) {
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-  while (!done() && std::chrono::steady_clock::now() < deadline) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(1));
-  }
-}
-
-// Window operations whose messages block until the test lets them through.
-class GatedOps : public WindowOps {
- public:
-  std::atomic<bool> open{false};
-  std::atomic<int> entered{0};
-  std::atomic<int> sent{0};
-
-  WindowHandle FindTopLevel(const char*) override { return 1; }
-  WindowHandle FindChild(WindowHandle parent, WindowHandle after, const char*) override {
-    return parent + after + 1;
-  }
-  SendResult ReadDraft(WindowHandle, Draft&) override { return Pass(); }
-  SendResult SetLine(WindowHandle, const std::string&) override { return Pass(); }
-  SendResult SendChar(WindowHandle, unsigned) override { return Pass(); }
-  SendResult RestoreDraft(WindowHandle, const Draft&) override { return Pass(); }
-  SendResult Probe(WindowHandle) override { return Pass(); }
-
- private:
-  SendResult Pass() {
-    ++entered;
-    while (!open) std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    ++sent;
-    return SendResult::kAnswered;
-  }
-};
-
-TEST(ChatWorker, TakesALineAtOnceRefusesAnotherWhileBusyAndWakesThePanel) {
-  auto ops = std::make_shared<GatedOps>();
-  std::atomic<int> wakes{0};
-  ChatWorker worker(ops, [&] { ++wakes; });
-  EXPECT_TRUE(worker.Submit("one"));
-  EXPECT_TRUE(worker.LineInFlight());
-  EXPECT_FALSE(worker.Submit("two"));
-  ops->open = true;
-  WaitFor([&] { return wakes == 1; });
-  EXPECT_FALSE(worker.LineInFlight());
-  EXPECT_EQ(ops->sent, 3);  // read, set, Enter: the draft was empty
-  // An idle worker stops at once: this would otherwise wait an hour.
-  EXPECT_TRUE(worker.Stop(std::chrono::hours(1)));
-  EXPECT_FALSE(worker.Submit("after"));
-}
-
-TEST(ChatWorker, StopGivesUpOnAWorkerHeldUpByTheClient) {
-  auto ops = std::make_shared<GatedOps>();
-  auto worker = std::make_unique<ChatWorker>(ops, [] {});
-  worker->Submit("one");
-  WaitFor([&] { return ops->entered == 1; });
-  EXPECT_FALSE(worker->Stop(std::chrono::milliseconds(50)));
-  // Stopped once, it does not wait again (this would take an hour).
-  EXPECT_FALSE(worker->Stop(std::chrono::hours(1)));
-  worker.reset();
-  // The worker outlives its owner and finishes on its own once let through.
-  ops->open = true;
-  WaitFor([&] { return ops->sent == 1; });
-  // Told to stop, it sent nothing after the read it was held up in.
-  std::this_thread::sleep_for(std::chrono::milliseconds(50));
-  EXPECT_EQ(ops->sent, 1);
 }
 
 }  // namespace
