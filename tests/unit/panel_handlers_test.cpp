@@ -139,25 +139,7 @@ TEST(IdleMode, AFullDayOfCyclesCountsExactlyWithoutGrowing) {
   EXPECT_LE(p.panel.MaxDepth(), 3);
 }
 
-// Mended: the first tick comes during Start's own pauses; the loop must not run
-// inside Start, or Start's last lines would follow the idle-off announcement.
-TEST(IdleModeMended, StopDuringStartRunsAfterStartAndNoMinuteFollows) {
-  for (double at : {10.2, 10.9, 11.0, 11.5, 11.99}) {
-    Program p(36000.0);
-    p.panel.ClickAt(10, kStart);
-    p.panel.ClickAt(at, kStop);
-    p.Start(300);
-    const auto a = Split(p);
-    ASSERT_EQ(a.size(), 3u) << at;
-    EXPECT_EQ(a[1].kind, Announcement::kIdleOn);
-    EXPECT_EQ(a[2].kind, Announcement::kIdleOff);
-    EXPECT_EQ(a[2].detail, "0");
-    ExpectIdle(p, false);
-    EXPECT_EQ(p.panel.Text(Control::kText2), "0");
-  }
-}
-
-TEST(IdleModeMended, FirstMinuteComesAfterStartHasReturned) {
+TEST(IdleModeOrder, FirstMinuteComesAfterStartHasReturned) {
   for (double fraction : {0.0, 0.3, 0.5, 0.7, 0.95}) {
     Program p(36001.0 + fraction);
     p.panel.ClickAt(10, kStart);
@@ -171,9 +153,9 @@ TEST(IdleModeMended, FirstMinuteComesAfterStartHasReturned) {
   }
 }
 
-// Mended: the cycle interrupted by Stop must not count nor post afterwards,
+// The cycle interrupted by Stop must not count nor post afterwards,
 // and a new Start is timed from itself.
-TEST(IdleModeMended, CycleInterruptedByStopNeverResumes) {
+TEST(IdleModeOrder, CycleInterruptedByStopNeverResumes) {
   Program p(36000.0);
   p.panel.ClickAt(10, kStart);
   p.panel.ClickAt(100, kStop);  // one cycle done (75-77), the next one waiting
@@ -187,7 +169,7 @@ TEST(IdleModeMended, CycleInterruptedByStopNeverResumes) {
   EXPECT_FALSE(p.handlers.LoopRunning());
 }
 
-TEST(IdleModeMended, StartAgainBeforeTheOldPauseEndsIsTimedFromItself) {
+TEST(IdleModeOrder, StartAgainBeforeTheOldPauseEndsIsTimedFromItself) {
   for (double restart : {102.5, 103.0, 110.0, 139.0}) {
     Program p(36000.0);
     p.panel.ClickAt(10, kStart);
@@ -205,8 +187,8 @@ TEST(IdleModeMended, StartAgainBeforeTheOldPauseEndsIsTimedFromItself) {
   }
 }
 
-// Mended: clicks during another handler's lines run after those lines.
-TEST(IdleModeMended, ClicksDuringASequenceRunAfterIt) {
+// Clicks during another handler's lines run after those lines.
+TEST(IdleModeOrder, ClicksDuringASequenceRunAfterIt) {
   Program p(36000.0);
   p.panel.ClickAt(10, kStart);
   p.panel.ClickAt(76.5, kStop);   // during the minute announcement
@@ -225,19 +207,8 @@ TEST(IdleModeMended, ClicksDuringASequenceRunAfterIt) {
   ExpectIdle(p, true);
 }
 
-TEST(IdleModeMended, DoubleClickOnStopPostsOneIdleOff) {
-  Program p(36000.0);
-  p.panel.ClickAt(10, kStart);
-  p.panel.ClickAt(10.5, kStop);
-  p.panel.ClickAt(10.6, kStop);
-  p.Start(100);
-  const auto a = Split(p);
-  ASSERT_EQ(a.size(), 3u);
-  EXPECT_EQ(a[2].kind, Announcement::kIdleOff);
-}
-
-// Mended: a counter that is not a whole number counts from 0.
-TEST(IdleModeMended, CounterThatIsNotANumberCountsFromZero) {
+// A counter that is not a whole number counts from 0.
+TEST(IdleModeOrder, CounterThatIsNotANumberCountsFromZero) {
   EXPECT_EQ(ParseCount("41"), 41u);
   EXPECT_EQ(ParseCount(" 7 "), 7u);
   for (const char* bad :
@@ -309,18 +280,6 @@ TEST(About, ChangesNoStateWhileIdleIsOnAndNeverInterleaves) {
   EXPECT_EQ(a[4].detail, "1");
   EXPECT_EQ(a[5].detail, "2");
   EXPECT_EQ(p.chat.Posted()[12].time, 75);  // the loop kept its timing
-}
-
-// Clicks deferred together are one request: the start-up lines go out once.
-TEST(About, ClicksDeferredTogetherPostTheStartupLinesOnce) {
-  Program p(36000.0);
-  p.panel.ClickAt(10, kStart);
-  for (double at : {10.5, 11.2, 11.8}) p.panel.AboutAt(at);
-  p.Start(60);
-  const auto a = Split(p);
-  ASSERT_EQ(a.size(), 3u);
-  EXPECT_EQ(a[1].kind, Announcement::kIdleOn);
-  EXPECT_EQ(a[2].kind, Announcement::kStartup);
 }
 
 }  // namespace

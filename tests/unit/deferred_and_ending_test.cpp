@@ -1,6 +1,6 @@
-// Events deferred behind a sequence that outlasts the idle loop's pause, a
-// session that ends while Exit is signing off, and the explorer's checks of
-// what the clicks were promised.
+// Events deferred behind a sequence that outlasts the idle loop's pause, the
+// sign-off against lines still on their way and a session that ends meanwhile,
+// and the explorer's checks of what the clicks were promised.
 
 #include <gtest/gtest.h>
 
@@ -173,21 +173,85 @@ TEST(SessionEnd, WithNoSignOffUnderWaySignsOffAndReturnsWhenItIsOut) {
   EXPECT_FALSE(p.panel.Enabled(Control::kTimer1));
 }
 
-// Schedules on which the explorer found a Stop overtaken by a minute
-// announcement: Start, then About late in the loop's pause, then Stop during
-// About's lines.
-TEST(Explorer, SchedulesWhereAStopWasOvertaken) {
-  using sim::Action;
-  using sim::Schedule;
-  sim::Bounds bounds;
-  bounds.horizon_seconds = 140;
-  for (const Schedule& schedule :
-       {Schedule{{0, Action::kStart}, {68, Action::kAbout}, {69, Action::kStop}},
-        Schedule{{0, Action::kStart}, {69, Action::kAbout}, {70, Action::kStop}},
-        Schedule{{0, Action::kStart}, {133, Action::kAbout}, {134, Action::kStop}}}) {
-    EXPECT_EQ(sim::RunSchedule(schedule, bounds), std::vector<std::string>{})
-        << sim::Describe(schedule);
-  }
+// The moments below are ones where the explorer once found the panel at
+// fault; each test drives the run to that moment and says so.
+
+const std::string kBanner = "º·-.· Kráno Dizod ·.-·º";
+const std::string kByLine = "º·-.·  By: Krano  ·.-·º";
+
+// The line the worker has and the panel waits for, or "".
+std::string InFlight(Program& p) {
+  return p.channel.LineInFlight() ? p.channel.Lines().back().text : std::string();
+}
+
+// Exit comes while About's banner is on its way, and the panel, woken when
+// that line is out, gets to run before the worker does anything more. The
+// sign-off's first line is handed over at that very moment: the channel
+// takes it.
+TEST(SignOff, HandedOverTheMomentTheLineBeforeIsOutIsTaken) {
+  Program p(36000.0);
+  p.panel.AboutAt(20);
+  std::string exit_met;
+  p.panel.on_yield = [&] {
+    if (!exit_met.empty() || p.panel.Now() < 20 || InFlight(p).empty()) return false;
+    exit_met = InFlight(p);
+    p.panel.Click(kExit);
+    return true;
+  };
+  p.panel.on_worker_step = [] { return true; };
+  p.Start(100);
+  EXPECT_EQ(exit_met, kBanner);
+  EXPECT_EQ(p.channel.Refused(), 0);
+  EXPECT_EQ(Lines(p), Then(Transcript(kSignOffAt20.begin(), kSignOffAt20.begin() + 3),
+                           {{20, kBanner},
+                            {20, kBanner},
+                            {21, kByLine},
+                            {22, "º·-.· UnActívated ·.-·º"}}));
+}
+
+// Exit comes while the start-up by-line is on its way; the session ends while
+// Exit's sign-off waits behind that line, and Windows ends the process as
+// soon as the session-end handler returns. The whole sign-off is out by then.
+TEST(SessionEnd, WhileExitWaitsBehindAnotherLineReturnsWithTheWholeSignOff) {
+  Program p(36000.0);
+  bool exit_clicked = false;
+  std::string session_end_met;
+  p.panel.on_yield = [&] {
+    if (!exit_clicked && InFlight(p) == kByLine) {
+      exit_clicked = true;
+      p.panel.Click(kExit);
+      return true;
+    }
+    if (exit_clicked && session_end_met.empty() && p.handlers.Ending() &&
+        p.channel.Lines().size() == 2 && InFlight(p) == kByLine) {
+      session_end_met = InFlight(p);
+      p.handlers.OnEndSession();
+      p.panel.Kill();
+    }
+    return false;
+  };
+  p.Start(100);
+  EXPECT_EQ(session_end_met, kByLine);
+  EXPECT_TRUE(p.panel.Quit());
+  EXPECT_EQ(p.Lines(), (std::vector<std::string>{kBanner, kByLine, kBanner, kByLine,
+                                                 "º·-.· UnActívated ·.-·º"}));
+}
+
+// The session ends while the sign-off's last line is on its way: the handler
+// returns only once that line is out.
+TEST(SessionEnd, WhileTheLastSignOffLineIsOnItsWayReturnsWhenItIsOut) {
+  Program p(36000.0);
+  p.panel.ClickAt(20, kExit);
+  std::string session_end_met;
+  p.panel.on_yield = [&] {
+    if (!session_end_met.empty() || InFlight(p) != "º·-.· UnActívated ·.-·º") return false;
+    session_end_met = InFlight(p);
+    p.handlers.OnEndSession();
+    p.panel.Kill();
+  };
+  p.Start(100);
+  EXPECT_FALSE(session_end_met.empty());
+  EXPECT_EQ(Lines(p), kSignOffAt20);
 }
 
 sim::PostedLine At(double time, const char* text) {
