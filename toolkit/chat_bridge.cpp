@@ -30,8 +30,9 @@ LineResult Done(LineOutcome outcome) {
 
 // The client is behind with our messages: once it answers again, the box
 // must hold the user's draft, not our line.
-LineResult FellBehind(WindowHandle box, const Draft& draft, LineOutcome outcome) {
-  return {outcome, box, draft};
+LineResult FellBehind(WindowHandle box, const Draft& draft, LineOutcome outcome,
+                      const std::string& line) {
+  return {outcome, box, draft, line};
 }
 
 // How often, and how long at most, the bridge looks whether the client has
@@ -101,13 +102,13 @@ LineResult PostChatLine(WindowOps& ops, const std::string& text,
       return Done(LineOutcome::kGivenUp);
     case SendResult::kTimedOut:
       // The line may land in the box when the client wakes; it must not stay there.
-      return FellBehind(box, draft, LineOutcome::kGivenUp);
+      return FellBehind(box, draft, LineOutcome::kGivenUp, text);
     case SendResult::kAnswered:
       break;
   }
   if (stopping()) {
     if (ops.RestoreDraft(box, draft) == SendResult::kTimedOut) {
-      return FellBehind(box, draft, LineOutcome::kGivenUp);
+      return FellBehind(box, draft, LineOutcome::kGivenUp, text);
     }
     return Done(LineOutcome::kGivenUp);
   }
@@ -116,7 +117,7 @@ LineResult PostChatLine(WindowOps& ops, const std::string& text,
       return Done(LineOutcome::kGivenUp);
     case SendResult::kTimedOut:
       // The client has the Enter in hand and posts the line when it is done.
-      return FellBehind(box, draft, LineOutcome::kPosted);
+      return FellBehind(box, draft, LineOutcome::kPosted, text);
     case SendResult::kAnswered:
       break;
   }
@@ -130,12 +131,12 @@ LineResult PostChatLine(WindowOps& ops, const std::string& text,
     case SendResult::kGone:
       return Done(LineOutcome::kPosted);
     case SendResult::kTimedOut:
-      return FellBehind(box, draft, LineOutcome::kPosted);
+      return FellBehind(box, draft, LineOutcome::kPosted, text);
     case SendResult::kAnswered:
       break;
   }
   if (ops.RestoreDraft(box, draft) == SendResult::kTimedOut) {
-    return FellBehind(box, draft, LineOutcome::kPosted);
+    return FellBehind(box, draft, LineOutcome::kPosted, text);
   }
   return Done(LineOutcome::kPosted);
 }
@@ -144,6 +145,12 @@ bool Recover(WindowOps& ops, const LineResult& result, const std::function<bool(
   for (;;) {
     if (!AwaitClient(ops, result.stuck_box, stopping)) return false;
     if (!result.draft) return true;
+    // With its Enter in hand, the client may still be about to send our line.
+    const SendResult sent = result.outcome == LineOutcome::kPosted
+                                ? AwaitLineSent(ops, result.stuck_box, result.line)
+                                : SendResult::kAnswered;
+    if (sent == SendResult::kGone) return false;
+    if (sent == SendResult::kTimedOut) continue;  // behind again: wait once more
     // Not asked before it answers: a message the client had not yet taken
     // when its time ran out may be lost.
     switch (ops.RestoreDraft(result.stuck_box, *result.draft)) {

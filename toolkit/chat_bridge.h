@@ -27,6 +27,9 @@ struct LineResult {
   WindowHandle stuck_box = 0;
   // What that box must hold again once the client answers.
   std::optional<Draft> draft;
+  // The line, which a client that fell behind after its Enter may still be
+  // about to send from the box.
+  std::string line;
 };
 
 // Writes `text` into the room's input box and presses Enter there, then puts

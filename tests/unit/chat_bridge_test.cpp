@@ -202,6 +202,29 @@ TEST(PostChatLine, ClientThatSendsLateGetsOurLineAndTheDraftComesBackAfter) {
   EXPECT_EQ(chat.SelectionOf(box), (std::pair<std::uint32_t, std::uint32_t>{4, 4}));
 }
 
+// The same client stalls 12 s inside the Enter: the worker gives up waiting
+// after 5 s, and once the client answers again it still waits for the line to
+// leave the box before the draft goes back.
+TEST(Recover, ClientThatSendsLateAfterAStallGetsOurLineAndTheDraftComesBackAfter) {
+  ChatClient chat;
+  const WindowHandle box = chat.Child(chat.AddRoom(chat.AddClient()), 1);
+  chat.TextOf(box) = "half-typed draft";
+  chat.Select(box, 4, 4);
+  int message = 0;
+  chat.next_fault = [&] {
+    ++message;
+    return message == 1 ? Fault::kSendLate : message == 3 ? Fault::kStall : Fault::kNone;
+  };
+  const LineResult result = Post(chat, "line");
+  EXPECT_EQ(result.outcome, LineOutcome::kPosted);
+  EXPECT_TRUE(Recover(chat, result, [] { return false; }));
+  chat.Settle();
+  EXPECT_EQ(chat.PostedTexts(), Strings{"line"});
+  EXPECT_DOUBLE_EQ(chat.Posted()[0].time, 12.05);
+  EXPECT_EQ(chat.TextOf(box), "half-typed draft");
+  EXPECT_EQ(chat.SelectionOf(box), (std::pair<std::uint32_t, std::uint32_t>{4, 4}));
+}
+
 // Stalled once inside the line's text and again inside putting the draft
 // back: the worker waits each time and the draft comes back in the end.
 TEST(Recover, ClientThatStallsTwiceGetsTheDraftBack) {
@@ -263,9 +286,9 @@ TEST(Recover, WaitsForTheClientToWakeAndGivesUpOnAGoneBox) {
   Post(gone, "line");
   gone.next_fault = nullptr;
   EXPECT_FALSE(
-      Recover(gone, {LineOutcome::kGivenUp, gone_box, Draft{"x", 0, 0}}, [] { return false; }));
+      Recover(gone, {LineOutcome::kGivenUp, gone_box, Draft{"x", 0, 0}, ""}, [] { return false; }));
   EXPECT_TRUE(
-      Recover(chat, {LineOutcome::kGivenUp, box, Draft{"back", 2, 4}}, [] { return false; }));
+      Recover(chat, {LineOutcome::kGivenUp, box, Draft{"back", 2, 4}, ""}, [] { return false; }));
   EXPECT_DOUBLE_EQ(chat.Clock(), 12);
   EXPECT_EQ(chat.TextOf(box), "back");
   EXPECT_EQ(chat.SelectionOf(box), (std::pair<std::uint32_t, std::uint32_t>{2, 4}));
