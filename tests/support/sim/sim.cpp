@@ -367,7 +367,6 @@ void Channel::RunStep() {
   client_.SetOnWorker(false);
   clock_ = client_.Clock();
   if (done.step == ChatStep::kPost) records_.back().outcome = done.outcome;
-  if (done.step == ChatStep::kSettle) records_.back().settled = clock_;
   if (done.wake) panel_.Wake();
 }
 

@@ -253,7 +253,6 @@ class Channel : public ChatChannel {
     int serial;
     std::string text;
     double submitted;
-    double settled = kForever;
     LineOutcome outcome = LineOutcome::kDropped;
   };
   const std::vector<Record>& Lines() const { return records_; }
