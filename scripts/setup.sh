@@ -27,6 +27,8 @@ fi
 command -v shellcheck >/dev/null || need+=(shellcheck)
 command -v node >/dev/null || need+=(nodejs)
 command -v npm >/dev/null || need+=(npm)
+# npm reaches the registry over TLS.
+[ -f /etc/ssl/certs/ca-certificates.crt ] || need+=(ca-certificates)
 if [ "${1:-}" = "--demo" ]; then
   command -v import >/dev/null || need+=(imagemagick)
 fi
