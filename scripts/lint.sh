@@ -6,4 +6,6 @@ cd "$(dirname "$0")/.."
 mapfile -t scripts < <(find scripts tests bench .ci -type f \( -name '*.sh' -o -path .ci/run \) | sort)
 shellcheck -x "${scripts[@]}"
 echo "shellcheck: ${#scripts[@]} scripts, no problem"
-node tools/lint/check-workflows.cjs .github/workflows/*.yml
+shopt -s nullglob
+workflows=(.github/workflows/*.yml .github/workflows/*.yaml)
+node tools/lint/check-workflows.cjs "${workflows[@]}"
