@@ -3,6 +3,7 @@
 # display the two stay open until you exit the panel. Without one they run on
 # a virtual display through a short scene: a reason is typed, Start posts the
 # idle-on lines (a screenshot lands in build/demo.png), then Stop and Exit.
+# Either way it ends by printing the lines the chat room received.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh --demo
@@ -15,18 +16,22 @@ cmake --preset "$DIZOD_WIN_PRESET" >/dev/null
 cmake --build --preset "$DIZOD_WIN_PRESET" -j2 --target dizod standin_chat demo_step
 
 bin=build/$DIZOD_WIN_PRESET/bin
+# The stand-in's own log (what its input boxes received, in hex) and, made
+# from it at the end, the lines the room received as text.
+log=build/demo-standin.log
 transcript=build/demo-transcript.txt
-rm -f "$transcript"
-"$DIZOD_WINE" "$bin/standin_chat.exe" --transcript "$transcript" &
+rm -f "$log" "$transcript"
+"$DIZOD_WINE" "$bin/standin_chat.exe" --transcript "$log" &
 chat=$!
 sleep 2
+launched=$(date +%s%3N)
 "$DIZOD_WINE" "$bin/dizod.exe" &
 panel=$!
 
 # Waits until the stand-in has received this many lines in all.
 posted() {
   for _ in $(seq 100); do
-    [ "$(grep -c ' CR ' "$transcript" 2>/dev/null)" -ge "$1" ] && return 0
+    [ "$(grep -c ' CR ' "$log" 2>/dev/null)" -ge "$1" ] && return 0
     sleep 0.2
   done
   echo "The stand-in did not receive $1 lines" >&2
@@ -51,4 +56,8 @@ else
   wait "$panel" || true
   kill "$chat" 2>/dev/null || true
 fi
-echo "Lines the stand-in received: $transcript"
+scripts/transcript.sh "$log" "$launched" >"$transcript"
+echo
+echo "What the chat room received, with the seconds since Dizod was launched:"
+cat "$transcript"
+echo "(kept in $transcript; the stand-in's raw log is $log)"

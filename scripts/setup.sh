@@ -2,6 +2,7 @@
 # Installs what the build and the tests need on Debian 12, when it is missing.
 #   scripts/setup.sh [--demo]   (--demo: also what the headless demo needs)
 set -euo pipefail
+repo=$(cd "$(dirname "$0")/.." && pwd)
 
 SUDO=""
 [ "$(id -u)" -eq 0 ] || SUDO=sudo
@@ -22,6 +23,12 @@ if ! dpkg -s wine32:i386 >/dev/null 2>&1 || ! command -v wine >/dev/null; then
   need+=(wine wine32:i386)
 fi
 [ -x /usr/lib/wine/wine64 ] || need+=(wine64)
+# The checks of the scripts and of the CI workflows.
+command -v shellcheck >/dev/null || need+=(shellcheck)
+command -v node >/dev/null || need+=(nodejs)
+command -v npm >/dev/null || need+=(npm)
+# npm reaches the registry over TLS.
+[ -f /etc/ssl/certs/ca-certificates.crt ] || need+=(ca-certificates)
 if [ "${1:-}" = "--demo" ]; then
   command -v import >/dev/null || need+=(imagemagick)
 fi
@@ -30,4 +37,13 @@ if [ ${#need[@]} -gt 0 ]; then
   echo "Installing: ${need[*]}"
   $SUDO apt-get update -q
   DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -q --no-install-recommends "${need[@]}"
+fi
+
+# The workflow linter, at the version its lock file names; reinstalled only
+# when the lock file changes.
+lint="$repo/tools/lint"
+if ! cmp -s "$lint/package-lock.json" "$lint/node_modules/.installed-lock.json"; then
+  echo "Installing the workflow linter (npm ci in tools/lint)"
+  npm ci --prefix "$lint" --no-audit --no-fund --loglevel=error
+  cp "$lint/package-lock.json" "$lint/node_modules/.installed-lock.json"
 fi

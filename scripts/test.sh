@@ -6,6 +6,10 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
+# First, in seconds: the scripts (shellcheck) and the CI workflows
+# (actionlint), and the demo's transcript script.
+scripts/lint.sh
+tests/scripts/transcript_test.sh
 
 for preset in host host-asan host-clang host-tsan; do
   cmake --preset "$preset" -DDIZOD_WERROR=ON -DDIZOD_BENCH=OFF >/dev/null

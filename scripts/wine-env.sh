@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Sourced: a virtual display when there is none, and a private Wine prefix
 # under build/, set up once. Sets DIZOD_WIN_PRESET to the build whose tests
 # this machine can run: win32, or win64 where 32-bit code cannot execute

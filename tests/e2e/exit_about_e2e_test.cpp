@@ -57,7 +57,7 @@ TEST(ExitAndClose, SessionEndingSignsOffBeforeTheProcessIsGone) {
   StartIdle(chat, panel);
   DWORD_PTR result = 0;
   SendMessageTimeoutW(panel.Hwnd(), WM_QUERYENDSESSION, 0, 0, SMTO_BLOCK, 5000, &result);
-  EXPECT_EQ(result, TRUE);
+  EXPECT_EQ(result, DWORD_PTR{TRUE});
   // The system ends the process once this returns: the sign-off is out by then.
   SendMessageTimeoutW(panel.Hwnd(), WM_ENDSESSION, TRUE, 0, SMTO_BLOCK, 10000, &result);
   EXPECT_EQ(Tail(chat.PostedBytes(), 6), kSignOff);
