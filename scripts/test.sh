@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Builds everything with warnings as errors and runs every test: the portable
 # core's unit tests on the host (plain, with AddressSanitizer and
-# UndefinedBehaviorSanitizer, and built with clang), then the Windows
-# program's tests under Wine.
+# UndefinedBehaviorSanitizer, and built with clang; the chat worker under
+# ThreadSanitizer), then the Windows program's tests under Wine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
