@@ -1,7 +1,7 @@
 # The Windows program, its stand-in chat client and the tests that run under
 # Wine (or natively on Windows).
 
-add_compile_definitions(UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0A00)
+add_compile_definitions(UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601)
 if(MINGW)
   # One self-contained exe: no libstdc++, libgcc or winpthread DLLs beside it.
   add_link_options(-static -static-libgcc -static-libstdc++)

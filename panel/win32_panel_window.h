@@ -62,11 +62,12 @@ class PanelWindow : public PanelControls {
   void OnEndSession();
   void OnDestroy();
   void OnDpiChanged(int dpi, const RECT& suggested);
-  void OnLoad();
-  void OnDeferred(WPARAM event);
+  void OnRunLater(WPARAM what);
 
   void ApplyDpi(int dpi);
   void SizeInnerArea();
+  // Twips at the panel's DPI, rounded as the system rounds.
+  int Pixels(int twips) const;
 
   HINSTANCE instance_;
   HWND hwnd_ = nullptr;

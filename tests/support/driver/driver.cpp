@@ -105,7 +105,7 @@ Process::Process(const std::wstring& exe, const std::wstring& arguments, int sho
   if (CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                      &startup, &info)) {
     CloseHandle(info.hThread);
-    handle_.Reset(info.hProcess);
+    handle_.reset(info.hProcess);
     id_ = info.dwProcessId;
   }
 }
@@ -115,23 +115,23 @@ Process::~Process() {
 }
 
 bool Process::Running() const {
-  return handle_ && WaitForSingleObject(handle_.Get(), 0) == WAIT_TIMEOUT;
+  return handle_ && WaitForSingleObject(handle_.get(), 0) == WAIT_TIMEOUT;
 }
 
 bool Process::WaitExit(int timeout_ms) const {
-  return !handle_ || WaitForSingleObject(handle_.Get(), timeout_ms) == WAIT_OBJECT_0;
+  return !handle_ || WaitForSingleObject(handle_.get(), timeout_ms) == WAIT_OBJECT_0;
 }
 
 void Process::Terminate() {
   if (Running()) {
-    TerminateProcess(handle_.Get(), 1);
-    WaitForSingleObject(handle_.Get(), 5000);
+    TerminateProcess(handle_.get(), 1);
+    WaitForSingleObject(handle_.get(), 5000);
   }
 }
 
 double Process::CpuSeconds() const {
   FILETIME created, exited, kernel, user;
-  if (!GetProcessTimes(handle_.Get(), &created, &exited, &kernel, &user)) return -1;
+  if (!GetProcessTimes(handle_.get(), &created, &exited, &kernel, &user)) return -1;
   const auto seconds = [](const FILETIME& t) {
     return ((static_cast<long long>(t.dwHighDateTime) << 32) | t.dwLowDateTime) / 1e7;
   };

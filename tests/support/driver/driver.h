@@ -7,13 +7,13 @@
 
 #include <atomic>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <thread>
 #include <vector>
 
 #include "panel/panel_controls.h"
-#include "toolkit/win32_handle.h"
 
 namespace dizod::e2e {
 
@@ -47,7 +47,10 @@ class Process {
   double CpuSeconds() const;
 
  private:
-  UniqueKernelHandle handle_;
+  struct Closer {
+    void operator()(HANDLE handle) const { CloseHandle(handle); }
+  };
+  std::unique_ptr<void, Closer> handle_;
   DWORD id_ = 0;
 };
 
