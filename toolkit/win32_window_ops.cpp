@@ -14,8 +14,9 @@ namespace {
 // which Windows itself calls a program "not responding".
 constexpr UINT kSendTimeoutMs = 5000;
 
-// The largest buffer a draft is read into, in characters. EM_GETSEL answers
-// with 16-bit positions, so the caret of a longer draft could not come back.
+// The largest buffer a draft is read into, in the box's characters. EM_GETSEL
+// answers with 16-bit positions, so the caret of a longer draft could not
+// come back anyway.
 constexpr unsigned kMaxDraftChars = 1u << 16;
 
 HWND ToHwnd(WindowHandle handle) {
@@ -49,14 +50,14 @@ SendResult Send(WindowHandle box, bool wide, UINT id, WPARAM wparam, LPARAM lpar
 // busy window); a buffer filled to the brim may have cut the text, so grow.
 template <typename Char>
 SendResult ReadText(WindowHandle box, std::basic_string<Char>& text) {
-  for (unsigned size = 4096;; size *= 2) {
+  for (size_t size = 4096;; size *= 2) {
     text.assign(size, Char{});
     DWORD_PTR copied = 0;
-    const SendResult read = Send(box, sizeof(Char) > 1, WM_GETTEXT, size,
+    const SendResult read = Send(box, sizeof(Char) > 1, WM_GETTEXT, text.size(),
                                  reinterpret_cast<LPARAM>(text.data()), &copied, SMTO_ABORTIFHUNG);
     if (read != SendResult::kAnswered) return read;
-    if (copied + 1 < size || size >= kMaxDraftChars) {
-      text.resize(copied < size ? copied : size - 1);
+    if (copied + 1 < text.size() || size >= kMaxDraftChars) {
+      text.resize(copied < text.size() ? copied : text.size() - 1);
       return read;
     }
   }
