@@ -102,7 +102,7 @@ add_executable(dizod_win32_tests
   tests/win32/win32_panel_test.cpp
   tests/win32/win32_program_file_test.cpp
   tests/win32/win32_window_ops_test.cpp
-  tests/win32/win32_form_test.cpp
+  tests/win32/win32_panel_messages_test.cpp
   ${CMAKE_BINARY_DIR}/dizod.rc)
 target_link_libraries(dizod_win32_tests PRIVATE dizod_win32 gtest_main)
 target_compile_definitions(dizod_win32_tests PRIVATE DIZOD_EXE="$<TARGET_FILE_NAME:dizod>")

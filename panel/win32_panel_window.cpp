@@ -52,8 +52,8 @@ HFONT CreateReasonFont(int dpi) {
   constexpr int kCentiPointsPerInch = 7200;
   // Negative: the height of the characters, not of their cells.
   const int height = -MulDiv(kReasonFontCentiPoints, dpi, kCentiPointsPerInch);
-  return CreateFontW(height, 0, 0, 0, kReasonFontWeight, FALSE, FALSE, FALSE,
-                     ANSI_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+  return CreateFontW(height, 0, 0, 0, kReasonFontWeight, FALSE, FALSE, FALSE, ANSI_CHARSET,
+                     OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
                      DEFAULT_PITCH | FF_DONTCARE, face.c_str());
 }
 
@@ -128,8 +128,7 @@ POINT PointOf(LPARAM lparam) {
 
 }  // namespace
 
-PanelWindow::PanelWindow(HINSTANCE instance)
-    : instance_(instance) {}
+PanelWindow::PanelWindow(HINSTANCE instance) : instance_(instance) {}
 
 PanelWindow::~PanelWindow() {
   if (hwnd_ != nullptr) DestroyWindow(hwnd_);
@@ -425,7 +424,8 @@ void PanelWindow::SetEnabled(Control control, bool enabled) {
 }
 
 void PanelWindow::KeepOnTop() {
-  SetWindowPos(hwnd_, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+  // Not activated: a panel launched not to take the focus leaves it where it is.
+  SetWindowPos(hwnd_, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }
 
 void PanelWindow::Hide() {

@@ -5,8 +5,8 @@
 
 #include <windows.h>
 
-#include "panel/panel_handlers.h"
 #include "panel/panel_controls.h"
+#include "panel/panel_handlers.h"
 #include "toolkit/win32_handle.h"
 
 namespace dizod {
