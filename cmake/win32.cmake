@@ -114,7 +114,7 @@ add_executable(dizod_e2e_tests
   tests/e2e/idle_e2e_test.cpp
   tests/e2e/exit_about_e2e_test.cpp
   tests/e2e/client_faults_e2e_test.cpp
-  tests/e2e/form_e2e_test.cpp
+  tests/e2e/launch_e2e_test.cpp
   ${CMAKE_BINARY_DIR}/dizod.rc)
 target_include_directories(dizod_e2e_tests PRIVATE ${CMAKE_SOURCE_DIR})
 target_link_libraries(dizod_e2e_tests PRIVATE dizod_win32 gtest_main)
