@@ -24,13 +24,16 @@ int ScreenDpi() {
   return dpi != nullptr ? std::atoi(dpi) : 96;
 }
 
-// Destroying the panel ends the program: its WM_QUIT is taken off the queue
-// again so that the tests after this one keep a clean queue.
-void Destroy(PanelWindow& panel) {
-  DestroyWindow(panel.Hwnd());
-  MSG message;
-  EXPECT_TRUE(PeekMessageW(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
-}
+// A panel of this process, created. Destroying it ends the program: its
+// WM_QUIT is taken off the queue again so that the next tests keep a clean one.
+struct TestPanel : PanelWindow {
+  TestPanel() : PanelWindow(GetModuleHandleW(nullptr)) { EXPECT_TRUE(Create()); }
+  ~TestPanel() {
+    DestroyWindow(Hwnd());
+    MSG message;
+    EXPECT_TRUE(PeekMessageW(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+  }
+};
 
 // The panel in pixels at 96, 144 and 192 DPI, within the inner area.
 constexpr int kDpis[] = {96, 144, 192};
@@ -84,9 +87,16 @@ void ExpectLayout(const PanelWindow& panel, int dpi) {
   EXPECT_EQ(ReasonFont(panel).lfHeight, kReasonFontHeight[at]);
 }
 
-TEST(PanelWindow, LayoutAndReasonBoxAtTheDisplaysDpi) {
-  PanelWindow panel(GetModuleHandleW(nullptr));
-  ASSERT_TRUE(panel.Create());
+std::wstring TextOf(HWND window) {
+  wchar_t text[64] = {};
+  GetWindowTextW(window, text, 64);
+  return text;
+}
+
+// The panel as built: its layout, fonts and colours, the title and the
+// controls' captions, and the order Tab goes in.
+TEST(PanelWindow, AsBuiltAtTheDisplaysDpi) {
+  TestPanel panel;
   ExpectLayout(panel, ScreenDpi());
 
   const LOGFONTW lf = ReasonFont(panel);
@@ -103,18 +113,7 @@ TEST(PanelWindow, LayoutAndReasonBoxAtTheDisplaysDpi) {
                reinterpret_cast<LPARAM>(panel.ControlWindow(Control::kText1)));
   EXPECT_EQ(GetTextColor(dc), RGB(0, 0, 192));
   DeleteDC(dc);
-  Destroy(panel);
-}
 
-std::wstring TextOf(HWND window) {
-  wchar_t text[64] = {};
-  GetWindowTextW(window, text, 64);
-  return text;
-}
-
-TEST(PanelWindow, OpensWithItsTitleCaptionsGreyBackgroundAndTabOrder) {
-  PanelWindow panel(GetModuleHandleW(nullptr));
-  ASSERT_TRUE(panel.Create());
   HWND hwnd = panel.Hwnd();
   // 20 blanks, then the letters each followed by one blank.
   EXPECT_EQ(TextOf(hwnd), L"                    K r \u00E1 n o \u00B7 D i z o d ");
@@ -143,7 +142,6 @@ TEST(PanelWindow, OpensWithItsTitleCaptionsGreyBackgroundAndTabOrder) {
   next = GetNextDlgTabItem(hwnd, next, FALSE);
   EXPECT_EQ(next, panel.ControlWindow(Control::kCommand3));
   EXPECT_EQ(GetNextDlgTabItem(hwnd, next, FALSE), text1);
-  Destroy(panel);
 }
 
 // A window of this process that holds the activation while the panel has not.
@@ -172,8 +170,7 @@ class ShownWith : public ::testing::TestWithParam<ShowCommand> {};
 TEST_P(ShownWith, OpensAsTheNormalPanelAndTakesTheActivationOnlyWhenAsked) {
   OtherWindow other;
   ASSERT_EQ(GetForegroundWindow(), other.hwnd);
-  PanelWindow panel(GetModuleHandleW(nullptr));
-  ASSERT_TRUE(panel.Create());
+  TestPanel panel;
   panel.ShowAndLoad(GetParam().command);
   panel.KeepOnTop();
   EXPECT_TRUE(IsWindowVisible(panel.Hwnd()));
@@ -181,7 +178,6 @@ TEST_P(ShownWith, OpensAsTheNormalPanelAndTakesTheActivationOnlyWhenAsked) {
   EXPECT_FALSE(IsZoomed(panel.Hwnd()));
   EXPECT_TRUE(GetWindowLongW(panel.Hwnd(), GWL_EXSTYLE) & WS_EX_TOPMOST);
   EXPECT_EQ(GetForegroundWindow(), GetParam().activates ? panel.Hwnd() : other.hwnd);
-  Destroy(panel);
 }
 
 INSTANTIATE_TEST_SUITE_P(Win32, ShownWith,
@@ -199,8 +195,7 @@ INSTANTIATE_TEST_SUITE_P(Win32, ShownWith,
 // As in a dialog: the control that had the keyboard focus gets it back, with
 // its caret, when the panel is active again.
 TEST(PanelWindow, FocusReturnsToTheControlThatHadItWhenThePanelIsActiveAgain) {
-  PanelWindow panel(GetModuleHandleW(nullptr));
-  ASSERT_TRUE(panel.Create());
+  TestPanel panel;
   panel.ShowAndLoad(SW_SHOWNORMAL);
   HWND text1 = panel.ControlWindow(Control::kText1);
   HWND start = panel.ControlWindow(Control::kCommand1);
@@ -226,25 +221,21 @@ TEST(PanelWindow, FocusReturnsToTheControlThatHadItWhenThePanelIsActiveAgain) {
   SetFocus(start);
   leave_and_come_back();
   EXPECT_EQ(GetFocus(), start);
-  Destroy(panel);
 }
 
 // Moved to a monitor of another DPI, the panel lays itself out anew.
 TEST(PanelWindow, FollowsAChangeOfDpi) {
-  PanelWindow panel(GetModuleHandleW(nullptr));
-  ASSERT_TRUE(panel.Create());
+  TestPanel panel;
   RECT suggested{100, 100, 600, 300};
   SendMessageW(panel.Hwnd(), WM_DPICHANGED, MAKEWPARAM(192, 192),
                reinterpret_cast<LPARAM>(&suggested));
   ExpectLayout(panel, 192);
-  Destroy(panel);
 }
 
 // A button that goes grey hands its keyboard focus to the reason box; one
 // that goes grey without the focus leaves it where it is.
 TEST(PanelWindow, DisabledButtonHandsItsFocusToTheReasonBox) {
-  PanelWindow panel(GetModuleHandleW(nullptr));
-  ASSERT_TRUE(panel.Create());
+  TestPanel panel;
   ShowWindow(panel.Hwnd(), SW_SHOW);
   HWND text1 = panel.ControlWindow(Control::kText1);
   HWND start = panel.ControlWindow(Control::kCommand1);
@@ -260,7 +251,6 @@ TEST(PanelWindow, DisabledButtonHandsItsFocusToTheReasonBox) {
   ASSERT_EQ(GetFocus(), exit);
   panel.SetEnabled(Control::kCommand2, false);
   EXPECT_EQ(GetFocus(), exit);
-  Destroy(panel);
 }
 
 TEST(Win32Text, CatalogueBecomesSingleBytesAndStrangersBecomeQuestionMarks) {
@@ -273,32 +263,17 @@ TEST(Win32Text, CatalogueBecomesSingleBytesAndStrangersBecomeQuestionMarks) {
   EXPECT_EQ(Utf8ToAnsi(""), "");
 }
 
-// Receives messages posted during a pause.
-struct Receiver {
-  static LRESULT CALLBACK Proc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
-    if (message == WM_APP) ++*reinterpret_cast<int*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-    return DefWindowProcW(hwnd, message, wparam, lparam);
-  }
-  Receiver() {
-    WNDCLASSW cls{};
-    cls.lpfnWndProc = Proc;
-    cls.hInstance = GetModuleHandleW(nullptr);
-    cls.lpszClassName = L"PauseTestReceiver";
-    RegisterClassW(&cls);
-    hwnd = CreateWindowW(L"PauseTestReceiver", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                         cls.hInstance, nullptr);
-    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&received));
-  }
-  ~Receiver() { DestroyWindow(hwnd); }
-  HWND hwnd;
-  int received = 0;
-};
+// Counts the timer messages dispatched during a pause.
+int g_ticks = 0;
+void CALLBACK CountTick(HWND, UINT, UINT_PTR timer, DWORD) {
+  ++g_ticks;
+  KillTimer(nullptr, timer);
+}
 
 TEST(Win32Pause, EndsOnTheMarkAndDispatchesMeanwhile) {
   Win32ClockPump pump;
-  Receiver receiver;
   for (int i = 0; i < 3; ++i) {
-    PostMessageW(receiver.hwnd, WM_APP, 0, 0);
+    SetTimer(nullptr, 0, 10, CountTick);
     const ClockReading start = pump.ReadClock();
     ASSERT_TRUE(WaitSeconds(pump, 1));
     const ClockReading end = pump.ReadClock();
@@ -308,7 +283,7 @@ TEST(Win32Pause, EndsOnTheMarkAndDispatchesMeanwhile) {
     EXPECT_GE(lasted, expected - 0.002);
     EXPECT_LE(lasted, expected + 0.1);
   }
-  EXPECT_EQ(receiver.received, 3);
+  EXPECT_EQ(g_ticks, 3);
 }
 
 // The pauses start on the whole second of the time of day: its fraction counts.
