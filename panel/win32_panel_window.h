@@ -66,7 +66,7 @@ class PanelWindow : public PanelControls {
 
   void ApplyDpi(int dpi);
   void SizeInnerArea();
-  // Twips at the panel's DPI, rounded as the system rounds.
+  // Twips in pixels at the panel's DPI.
   int Pixels(int twips) const;
 
   HINSTANCE instance_;
