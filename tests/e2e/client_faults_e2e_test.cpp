@@ -1,7 +1,8 @@
 // The real program against a chat client that is slow, stalls, stops
-// answering, closes its room or posts late: the panel keeps answering, no line
-// is posted late or twice, the user's draft and caret come back once the
-// client answers, and Exit ends the program in time.
+// answering or posts late: the panel keeps answering, no line is posted late
+// or twice, the user's draft and caret come back once the client answers, and
+// Exit ends the program in time. (A room closed in the middle of a line is
+// the explorer's, with the in-process test of a window that is gone.)
 
 #include <gtest/gtest.h>
 
@@ -119,16 +120,6 @@ TEST(ClientFaults, ClientThatPostsLateGetsOurLinesAndKeepsTheDraft) {
   EXPECT_TRUE(
       DraftBack(chat, "4,4:680061006C0066002D0074007900700065006400200064007200610066007400"))
       << chat.LastBox();
-}
-
-TEST(ClientFaults, RoomClosedInTheMiddleOfALine) {
-  Standin chat({"room"}, L"--close-room set");
-  Panel panel;
-  LatencyProbe probe(panel.Hwnd());
-  Sleep(3500);
-  EXPECT_TRUE(chat.Posted().empty());
-  EXPECT_LT(probe.WorstMs(), kWorstLatencyMs);
-  EXPECT_LT(ExitAndTime(panel), 4000);
 }
 
 struct Rich {

@@ -5,7 +5,7 @@
 //
 //   standin_chat [--transcript FILE] [--draft TEXT] [--caret N] [--doc KIND]...
 //                [--rich A|W] [--delay MS] [--stall MESSAGE:MS] [--hang MESSAGE]
-//                [--close-room MESSAGE] [--send-late MS]
+//                [--send-late MS]
 //
 // KIND lays out one document window: room (two rich-text boxes, list box, icon,
 // static) or no-static (a decoy lacking the static). Without --doc there is
@@ -15,10 +15,9 @@
 // The input boxes are edit controls, or real rich edits with --rich: A for
 // RichEdit20A (riched20.dll), W for RICHEDIT50W (msftedit.dll). Faults, for
 // messages sent to an input box from another program: --delay answers each
-// after MS; --stall sleeps MS inside the first MESSAGE, --hang for ever, and
-// --close-room closes the room while handling it. MESSAGE is set (the text
-// set) or enter (the carriage return). --send-late: a box posts what it holds
-// MS after the Enter, and empties itself then.
+// after MS; --stall sleeps MS inside the first MESSAGE, --hang for ever.
+// MESSAGE is set (the text set) or enter (the carriage return). --send-late:
+// a box posts what it holds MS after the Enter, and empties itself then.
 //
 // Transcript lines: "<ms since 1970> <doc> <box> <event> <hex>". CR: a box
 // posted its content (Windows-1252); BOX: what a box holds after a message
@@ -50,7 +49,6 @@ struct Options {
   std::string stall_at;
   DWORD stall_ms = 0;
   std::string hang_at;
-  std::string close_at;
   UINT send_late_ms = 0;
 };
 
@@ -142,10 +140,10 @@ std::string MessageName(UINT message, WPARAM wparam) {
   return "";
 }
 
-// Misbehaves as told; false when the message must not be handled at all.
-bool Misbehave(HWND box, const std::string& name) {
+// Misbehaves as told.
+void Misbehave(const std::string& name) {
   if (g_options.delay_ms > 0) Sleep(g_options.delay_ms);
-  if (name.empty()) return true;
+  if (name.empty()) return;
   if (name == g_options.stall_at) {
     g_options.stall_at.clear();
     Sleep(g_options.stall_ms);
@@ -153,12 +151,6 @@ bool Misbehave(HWND box, const std::string& name) {
   if (name == g_options.hang_at) {
     for (;;) Sleep(1000);
   }
-  if (name == g_options.close_at) {
-    g_options.close_at.clear();
-    DestroyWindow(GetParent(box));
-    return false;
-  }
-  return true;
 }
 
 LRESULT CallBox(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
@@ -189,10 +181,10 @@ LRESULT CALLBACK RichTextProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lpa
   // box. What the box sends itself meanwhile is its own business.
   static int depth = 0;
   const bool from_outside = g_ready && depth == 0 && InSendMessage();
-  if (from_outside && !Misbehave(hwnd, MessageName(message, wparam))) return 0;
+  if (from_outside) Misbehave(MessageName(message, wparam));
   ++depth;
   const LRESULT result = HandleBox(hwnd, message, wparam, lparam);
-  if (from_outside && IsWindow(hwnd)) RecordBox(hwnd);
+  if (from_outside) RecordBox(hwnd);
   --depth;
   return result;
 }
@@ -279,7 +271,6 @@ std::vector<std::wstring> ReadOptions() {
     if (option == L"--rich") g_options.rich = static_cast<char>(value[0]);
     if (option == L"--delay") g_options.delay_ms = _wtoi(value.c_str());
     if (option == L"--hang") g_options.hang_at = Narrow(value);
-    if (option == L"--close-room") g_options.close_at = Narrow(value);
     if (option == L"--send-late") g_options.send_late_ms = _wtoi(value.c_str());
     if (option == L"--stall") {
       const size_t colon = value.find(L':');
