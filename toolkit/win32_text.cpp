@@ -4,16 +4,16 @@
 
 namespace dizod {
 
-namespace {
-
-std::wstring ToWide(UINT code_page, std::string_view text) {
+std::wstring Utf8ToWide(std::string_view text) {
   if (text.empty()) return {};
   const int size = static_cast<int>(text.size());
-  const int length = MultiByteToWideChar(code_page, 0, text.data(), size, nullptr, 0);
+  const int length = MultiByteToWideChar(CP_UTF8, 0, text.data(), size, nullptr, 0);
   std::wstring wide(length, L'\0');
-  MultiByteToWideChar(code_page, 0, text.data(), size, wide.data(), length);
+  MultiByteToWideChar(CP_UTF8, 0, text.data(), size, wide.data(), length);
   return wide;
 }
+
+namespace {
 
 std::string FromWide(UINT code_page, std::wstring_view text) {
   if (text.empty()) return {};
@@ -33,20 +33,12 @@ std::string FromWide(UINT code_page, std::wstring_view text) {
 
 }  // namespace
 
-std::wstring Utf8ToWide(std::string_view text) {
-  return ToWide(CP_UTF8, text);
-}
-
 std::string WideToUtf8(std::wstring_view text) {
   return FromWide(CP_UTF8, text);
 }
 
 std::string Utf8ToAnsi(std::string_view text) {
   return FromWide(CP_ACP, Utf8ToWide(text));
-}
-
-std::string AnsiToUtf8(std::string_view text) {
-  return WideToUtf8(ToWide(CP_ACP, text));
 }
 
 }  // namespace dizod

@@ -12,6 +12,5 @@ std::string WideToUtf8(std::wstring_view text);
 // In the system's ANSI code page; a character it lacks becomes '?', never a
 // look-alike.
 std::string Utf8ToAnsi(std::string_view text);
-std::string AnsiToUtf8(std::string_view text);
 
 }  // namespace dizod

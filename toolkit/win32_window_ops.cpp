@@ -27,7 +27,7 @@ WindowHandle ToHandle(HWND hwnd) {
 }
 
 // The system carries the text of WM_GETTEXT and WM_SETTEXT between the
-// processes, in the box's own kind of characters when the message is.
+// processes, and converts it when the box is not of the message's kind.
 bool IsWide(WindowHandle box) {
   return IsWindowUnicode(ToHwnd(box)) != FALSE;
 }
@@ -48,12 +48,13 @@ SendResult Send(WindowHandle box, bool wide, UINT id, WPARAM wparam, LPARAM lpar
 
 // One WM_GETTEXT into a buffer (asking for the length first can hang on a
 // busy window); a buffer filled to the brim may have cut the text, so grow.
-template <typename Char>
-SendResult ReadText(WindowHandle box, std::basic_string<Char>& text) {
+// An ANSI box's answer comes converted from the ANSI code page, as we would
+// convert it ourselves.
+SendResult ReadText(WindowHandle box, std::wstring& text) {
   for (size_t size = 4096;; size *= 2) {
-    text.assign(size, Char{});
+    text.assign(size, L'\0');
     DWORD_PTR copied = 0;
-    const SendResult read = Send(box, sizeof(Char) > 1, WM_GETTEXT, text.size(),
+    const SendResult read = Send(box, true, WM_GETTEXT, text.size(),
                                  reinterpret_cast<LPARAM>(text.data()), &copied, SMTO_ABORTIFHUNG);
     if (read != SendResult::kAnswered) return read;
     if (copied + 1 < text.size() || size >= kMaxDraftChars) {
@@ -80,17 +81,10 @@ WindowHandle Win32WindowOps::FindChild(WindowHandle parent, WindowHandle after,
 }
 
 SendResult Win32WindowOps::ReadDraft(WindowHandle box, Draft& draft) {
-  SendResult read;
-  if (IsWide(box)) {
-    std::wstring text;
-    read = ReadText(box, text);
-    draft.text = WideToUtf8(text);
-  } else {
-    std::string text;
-    read = ReadText(box, text);
-    draft.text = AnsiToUtf8(text);
-  }
+  std::wstring text;
+  const SendResult read = ReadText(box, text);
   if (read != SendResult::kAnswered) return read;
+  draft.text = WideToUtf8(text);
   // EM_GETSEL's answer carries both ends, so nothing needs to cross between
   // the processes but the answer itself.
   DWORD_PTR selection = 0;
@@ -109,6 +103,8 @@ SendResult Win32WindowOps::SendChar(WindowHandle box, unsigned character) {
   return Send(box, false, WM_CHAR, character, 0);
 }
 
+// Into an ANSI box in the code page made by us: a character it lacks becomes
+// '?', never a look-alike.
 SendResult Win32WindowOps::RestoreDraft(WindowHandle box, const Draft& draft) {
   const SendResult restored =
       IsWide(box) ? SetText(box, Utf8ToWide(draft.text)) : SetText(box, Utf8ToAnsi(draft.text));

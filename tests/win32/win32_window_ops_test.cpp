@@ -67,8 +67,8 @@ TEST(Win32WindowOps, LongDraftIsReadWholeAndPutBackWithItsSelection) {
   EXPECT_EQ(end, 4010u);
 }
 
-// An ANSI box is read and written in the ANSI code page. 4095 characters and
-// the terminating zero fill the first read's buffer to the brim.
+// An ANSI box is read and written with the ANSI messages. 4095 characters
+// and the terminating zero fill the first read's buffer to the brim.
 TEST(Win32WindowOps, DraftOfAnAnsiBoxThatFillsTheFirstBufferIsReadWholeAndPutBack) {
   EditBox box(false);
   ASSERT_FALSE(IsWindowUnicode(box.hwnd));
@@ -92,6 +92,10 @@ TEST(Win32WindowOps, DraftOfAnAnsiBoxThatFillsTheFirstBufferIsReadWholeAndPutBac
   char text[4200] = {};
   EXPECT_EQ(GetWindowTextA(box.hwnd, text, 4200), 4095);
   EXPECT_EQ(text, draft);
+  // Written by us in the code page: an a with a macron is no plain a.
+  ASSERT_EQ(ops.RestoreDraft(box.Handle(), {"\xC4\x81", 0, 0}), SendResult::kAnswered);
+  GetWindowTextA(box.hwnd, text, 4200);
+  EXPECT_STREQ(text, "?");
 }
 
 TEST(Win32WindowOps, WindowThatIsGoneIsToldApart) {
