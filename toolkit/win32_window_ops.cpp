@@ -14,7 +14,7 @@ namespace {
 // which Windows itself calls a program "not responding".
 constexpr UINT kSendTimeoutMs = 5000;
 
-// The largest buffer a draft is read into, in the box's characters. EM_GETSEL
+// The largest buffer a draft is read into, in UTF-16 characters. EM_GETSEL
 // answers with 16-bit positions, so the caret of a longer draft could not
 // come back anyway.
 constexpr unsigned kMaxDraftChars = 1u << 16;
