@@ -1,7 +1,7 @@
 # The Windows program, its stand-in chat client and the tests that run under
 # Wine (or natively on Windows).
 
-add_compile_definitions(UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0A00)
+add_compile_definitions(UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601)
 if(MINGW)
   # One self-contained exe: no libstdc++, libgcc or winpthread DLLs beside it.
   add_link_options(-static -static-libgcc -static-libstdc++)
@@ -117,7 +117,7 @@ add_executable(dizod_win32_tests
   tests/win32/win32_panel_test.cpp
   tests/win32/win32_program_file_test.cpp
   tests/win32/win32_window_ops_test.cpp
-  tests/win32/win32_form_test.cpp
+  tests/win32/win32_panel_messages_test.cpp
   ${CMAKE_BINARY_DIR}/dizod.rc)
 target_link_libraries(dizod_win32_tests PRIVATE dizod_win32 gtest_main)
 target_compile_definitions(dizod_win32_tests PRIVATE DIZOD_EXE="$<TARGET_FILE_NAME:dizod>")
@@ -129,7 +129,7 @@ add_executable(dizod_e2e_tests
   tests/e2e/idle_e2e_test.cpp
   tests/e2e/exit_about_e2e_test.cpp
   tests/e2e/client_faults_e2e_test.cpp
-  tests/e2e/form_e2e_test.cpp
+  tests/e2e/launch_e2e_test.cpp
   ${CMAKE_BINARY_DIR}/dizod.rc)
 target_include_directories(dizod_e2e_tests PRIVATE ${CMAKE_SOURCE_DIR})
 target_link_libraries(dizod_e2e_tests PRIVATE dizod_win32 gtest_main)

@@ -5,17 +5,18 @@
 #include <string_view>
 #include <utility>
 
-#include "app/resource.h"
 #include "panel/design.h"
-#include "panel/layout.h"
+#include "panel/win32_resource.h"
 #include "toolkit/win32_text.h"
 
 namespace dizod {
 
 namespace {
 
-constexpr UINT kLoadMessage = WM_APP + 1;
-constexpr UINT kDeferredMessage = WM_APP + 2;
+// What the panel puts off goes through its own queue as this message: a
+// deferred event, or kLoad, the load that follows the panel's showing.
+constexpr UINT kRunLaterMessage = WM_APP + 1;
+constexpr WPARAM kLoad = static_cast<WPARAM>(-1);
 constexpr UINT_PTR kTimerId = 1;
 
 COLORREF ToColorRef(std::uint32_t rgb) {
@@ -24,15 +25,15 @@ COLORREF ToColorRef(std::uint32_t rgb) {
 
 // The DPI the system metrics are given in.
 int SystemDpi() {
-  const ScreenDc screen;
-  return GetDeviceCaps(screen.Get(), LOGPIXELSY);
+  const ScreenDc screen(GetDC(nullptr));
+  return GetDeviceCaps(screen.get(), LOGPIXELSY);
 }
 
 // The panel's background; registered with the class, so it lives as long as
 // the class does: to the end of the process.
 HBRUSH ClassBackground() {
   static const UniqueBrush brush(CreateSolidBrush(ToColorRef(kBackgroundRgb)));
-  return brush.Get();
+  return brush.get();
 }
 
 // Windows 10 and later know each monitor's DPI; earlier ones only the system's.
@@ -48,8 +49,11 @@ int WindowDpi(HWND hwnd) {
 
 HFONT CreateReasonFont(int dpi) {
   const std::wstring face = Utf8ToWide(kReasonFontFace);
-  return CreateFontW(ReasonFontHeight(dpi), 0, 0, 0, kReasonFontWeight, FALSE, FALSE, FALSE,
-                     ANSI_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+  constexpr int kCentiPointsPerInch = 7200;
+  // Negative: the height of the characters, not of their cells.
+  const int height = -MulDiv(kReasonFontCentiPoints, dpi, kCentiPointsPerInch);
+  return CreateFontW(height, 0, 0, 0, kReasonFontWeight, FALSE, FALSE, FALSE, ANSI_CHARSET,
+                     OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
                      DEFAULT_PITCH | FF_DONTCARE, face.c_str());
 }
 
@@ -124,8 +128,7 @@ POINT PointOf(LPARAM lparam) {
 
 }  // namespace
 
-PanelWindow::PanelWindow(HINSTANCE instance)
-    : instance_(instance) {}
+PanelWindow::PanelWindow(HINSTANCE instance) : instance_(instance) {}
 
 PanelWindow::~PanelWindow() {
   if (hwnd_ != nullptr) DestroyWindow(hwnd_);
@@ -150,7 +153,7 @@ void PanelWindow::ShowAndLoad(int show_command) {
   // started with, whatever the program asks for.
   if (IsIconic(hwnd_) || IsZoomed(hwnd_)) ShowWindow(hwnd_, normal);
   UpdateWindow(hwnd_);
-  PostMessageW(hwnd_, kLoadMessage, 0, 0);
+  PostMessageW(hwnd_, kRunLaterMessage, kLoad, 0);
 }
 
 LRESULT CALLBACK PanelWindow::WindowProc(HWND hwnd, UINT message, WPARAM wparam,
@@ -211,11 +214,8 @@ LRESULT PanelWindow::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
     case WM_DPICHANGED:
       OnDpiChanged(HIWORD(wparam), *reinterpret_cast<const RECT*>(lparam));
       return 0;
-    case kLoadMessage:
-      OnLoad();
-      return 0;
-    case kDeferredMessage:
-      OnDeferred(wparam);
+    case kRunLaterMessage:
+      OnRunLater(wparam);
       return 0;
     default:
       return DefWindowProcW(hwnd_, message, wparam, lparam);
@@ -243,10 +243,10 @@ void PanelWindow::ApplyDpi(int dpi) {
   UniqueFont reason_font(CreateReasonFont(dpi));
   UniqueFont ui_font(CreateUiFont(dpi));
   for (const ControlSpec& spec : kControls) {
-    const PixelRect r = ToPixels(spec.rect, dpi);
+    const TwipsRect& r = spec.rect;
     HWND window = ControlWindow(spec.control);
-    MoveWindow(window, r.left, r.top, r.width, r.height, TRUE);
-    const HFONT font = spec.control == Control::kText1 ? reason_font.Get() : ui_font.Get();
+    MoveWindow(window, Pixels(r.left), Pixels(r.top), Pixels(r.width), Pixels(r.height), TRUE);
+    const HFONT font = spec.control == Control::kText1 ? reason_font.get() : ui_font.get();
     SendMessageW(window, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
   }
   reason_font_ = std::move(reason_font);
@@ -260,10 +260,10 @@ void PanelWindow::SizeInnerArea() {
   RECT window{}, inner{};
   GetWindowRect(hwnd_, &window);
   GetClientRect(hwnd_, &inner);
-  const int width = TwipsToPixels(kInnerWidthTwips, dpi_) + (window.right - window.left) -
-                    (inner.right - inner.left);
-  const int height = TwipsToPixels(kInnerHeightTwips, dpi_) + (window.bottom - window.top) -
-                     (inner.bottom - inner.top);
+  const int width =
+      Pixels(kInnerWidthTwips) + (window.right - window.left) - (inner.right - inner.left);
+  const int height =
+      Pixels(kInnerHeightTwips) + (window.bottom - window.top) - (inner.bottom - inner.top);
   SetWindowPos(hwnd_, nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
@@ -374,12 +374,17 @@ void PanelWindow::OnDestroy() {
   PostQuitMessage(0);
 }
 
-void PanelWindow::OnLoad() {
-  if (handlers_ != nullptr) handlers_->OnLoad();
+void PanelWindow::OnRunLater(WPARAM what) {
+  if (handlers_ == nullptr) return;
+  if (what == kLoad) {
+    handlers_->OnLoad();
+  } else {
+    handlers_->OnDeferred(static_cast<DeferredEvent>(what));
+  }
 }
 
-void PanelWindow::OnDeferred(WPARAM event) {
-  if (handlers_ != nullptr) handlers_->OnDeferred(static_cast<DeferredEvent>(event));
+int PanelWindow::Pixels(int twips) const {
+  return MulDiv(twips, dpi_, kTwipsPerInch);
 }
 
 HWND PanelWindow::ControlWindow(Control control) const {
@@ -419,7 +424,8 @@ void PanelWindow::SetEnabled(Control control, bool enabled) {
 }
 
 void PanelWindow::KeepOnTop() {
-  SetWindowPos(hwnd_, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+  // Not activated: a panel launched not to take the focus leaves it where it is.
+  SetWindowPos(hwnd_, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }
 
 void PanelWindow::Hide() {
@@ -427,7 +433,7 @@ void PanelWindow::Hide() {
 }
 
 void PanelWindow::PostDeferred(DeferredEvent event) {
-  PostMessageW(hwnd_, kDeferredMessage, static_cast<WPARAM>(event), 0);
+  PostMessageW(hwnd_, kRunLaterMessage, static_cast<WPARAM>(event), 0);
 }
 
 void PanelWindow::EndProgram() {

@@ -5,8 +5,8 @@
 
 #include <windows.h>
 
-#include "panel/panel_handlers.h"
 #include "panel/panel_controls.h"
+#include "panel/panel_handlers.h"
 #include "toolkit/win32_handle.h"
 
 namespace dizod {
@@ -62,11 +62,12 @@ class PanelWindow : public PanelControls {
   void OnEndSession();
   void OnDestroy();
   void OnDpiChanged(int dpi, const RECT& suggested);
-  void OnLoad();
-  void OnDeferred(WPARAM event);
+  void OnRunLater(WPARAM what);
 
   void ApplyDpi(int dpi);
   void SizeInnerArea();
+  // Twips in pixels at the panel's DPI.
+  int Pixels(int twips) const;
 
   HINSTANCE instance_;
   HWND hwnd_ = nullptr;

@@ -1,6 +1,6 @@
 #pragma once
-// Every fixed value of the toolkit: the chat client's window classes and the
-// limits of the bridge and the pause.
+// What the bridge knows of the chat client: the classes of its windows, and
+// the character on which its input box posts what it holds.
 
 namespace dizod {
 
@@ -14,12 +14,5 @@ inline constexpr const char* kStaticClass = "_AOL_Static";
 
 // The chat client posts the input box's content when the box receives this.
 inline constexpr unsigned kCarriageReturn = 13;
-
-// Longest wait for the chat client to handle one message: the cut-off after
-// which Windows itself calls a program "not responding".
-inline constexpr unsigned kSendTimeoutMs = 5000;
-
-// Largest draft of the input box that the bridge reads back and restores.
-inline constexpr unsigned kMaxDraftChars = 1u << 20;
 
 }  // namespace dizod

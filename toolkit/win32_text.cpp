@@ -13,7 +13,9 @@ std::wstring Utf8ToWide(std::string_view text) {
   return wide;
 }
 
-static std::string FromWide(UINT code_page, std::wstring_view text) {
+namespace {
+
+std::string FromWide(UINT code_page, std::wstring_view text) {
   if (text.empty()) return {};
   // Best-fit mapping and a default character are refused for UTF-8, which is
   // also what a system set to UTF-8 has as its ANSI code page.
@@ -28,6 +30,8 @@ static std::string FromWide(UINT code_page, std::wstring_view text) {
                       nullptr);
   return narrow;
 }
+
+}  // namespace
 
 std::string WideToUtf8(std::wstring_view text) {
   return FromWide(CP_UTF8, text);

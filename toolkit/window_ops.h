@@ -51,7 +51,8 @@ class WindowOps {
   virtual SendResult SetLine(WindowHandle box, const std::string& text) = 0;
   // Sends the box one character message.
   virtual SendResult SendChar(WindowHandle box, unsigned character) = 0;
-  // Puts the draft back, losslessly, with its selection.
+  // Puts the draft back with its selection; a box that is not a Unicode
+  // window keeps only what the ANSI code page holds.
   virtual SendResult RestoreDraft(WindowHandle box, const Draft& draft) = 0;
   // A message that does nothing: answered once the client has handled every
   // message sent to it before.

@@ -1,5 +1,6 @@
-// The Win32 side inside one process: the panel window as built, the text
-// conversion at the chat client's edge, and the real pause's clock and pump.
+// The Win32 side inside one process: the panel window as built, shown and
+// activated, the text conversion at the chat client's edge, and the real
+// pause's clock and pump.
 
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -7,7 +8,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
-#include <vector>
+#include <string>
 
 #include "panel/win32_panel_window.h"
 #include "toolkit/pause.h"
@@ -23,13 +24,16 @@ int ScreenDpi() {
   return dpi != nullptr ? std::atoi(dpi) : 96;
 }
 
-// Destroying the panel ends the program: its WM_QUIT is taken off the queue
-// again so that the tests after this one keep a clean queue.
-void Destroy(PanelWindow& panel) {
-  DestroyWindow(panel.Hwnd());
-  MSG message;
-  EXPECT_TRUE(PeekMessageW(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
-}
+// A panel of this process, created. Destroying it ends the program: its
+// WM_QUIT is taken off the queue again so that the next tests keep a clean one.
+struct TestPanel : PanelWindow {
+  TestPanel() : PanelWindow(GetModuleHandleW(nullptr)) { EXPECT_TRUE(Create()); }
+  ~TestPanel() {
+    DestroyWindow(Hwnd());
+    MSG message;
+    EXPECT_TRUE(PeekMessageW(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+  }
+};
 
 // The panel in pixels at 96, 144 and 192 DPI, within the inner area.
 constexpr int kDpis[] = {96, 144, 192};
@@ -83,9 +87,16 @@ void ExpectLayout(const PanelWindow& panel, int dpi) {
   EXPECT_EQ(ReasonFont(panel).lfHeight, kReasonFontHeight[at]);
 }
 
-TEST(PanelWindow, LayoutAndReasonBoxAtTheDisplaysDpi) {
-  PanelWindow panel(GetModuleHandleW(nullptr));
-  ASSERT_TRUE(panel.Create());
+std::wstring TextOf(HWND window) {
+  wchar_t text[64] = {};
+  GetWindowTextW(window, text, 64);
+  return text;
+}
+
+// The panel as built: its layout, fonts and colours, the title and the
+// controls' captions, and the order Tab goes in.
+TEST(PanelWindow, AsBuiltAtTheDisplaysDpi) {
+  TestPanel panel;
   ExpectLayout(panel, ScreenDpi());
 
   const LOGFONTW lf = ReasonFont(panel);
@@ -102,57 +113,129 @@ TEST(PanelWindow, LayoutAndReasonBoxAtTheDisplaysDpi) {
                reinterpret_cast<LPARAM>(panel.ControlWindow(Control::kText1)));
   EXPECT_EQ(GetTextColor(dc), RGB(0, 0, 192));
   DeleteDC(dc);
-  Destroy(panel);
+
+  HWND hwnd = panel.Hwnd();
+  // 20 blanks, then the letters each followed by one blank.
+  EXPECT_EQ(TextOf(hwnd), L"                    K r \u00E1 n o \u00B7 D i z o d ");
+  const struct {
+    Control control;
+    const wchar_t* text;
+    bool enabled;
+  } expected[] = {{Control::kText1, L"Reason", true},
+                  {Control::kText2, L"0", false},
+                  {Control::kCommand1, L"\u00B7 Start \u00B7", true},
+                  {Control::kCommand2, L"\u00B7 Stop \u00B7", false},
+                  {Control::kCommand3, L"\u00B7 Exit \u00B7", true}};
+  for (const auto& control : expected) {
+    EXPECT_EQ(TextOf(panel.ControlWindow(control.control)), control.text);
+    EXPECT_EQ(IsWindowEnabled(panel.ControlWindow(control.control)) != FALSE, control.enabled);
+  }
+  LOGBRUSH background{};
+  GetObjectW(reinterpret_cast<HBRUSH>(GetClassLongPtrW(hwnd, GCLP_HBRBACKGROUND)),
+             sizeof(background), &background);
+  EXPECT_EQ(background.lbColor, RGB(192, 192, 192));
+
+  // Tab: reason box, Start, Exit, and round again; the counter is never reached.
+  HWND text1 = panel.ControlWindow(Control::kText1);
+  HWND next = GetNextDlgTabItem(hwnd, text1, FALSE);
+  EXPECT_EQ(next, panel.ControlWindow(Control::kCommand1));
+  next = GetNextDlgTabItem(hwnd, next, FALSE);
+  EXPECT_EQ(next, panel.ControlWindow(Control::kCommand3));
+  EXPECT_EQ(GetNextDlgTabItem(hwnd, next, FALSE), text1);
+}
+
+// A window of this process that holds the activation while the panel has not.
+struct OtherWindow {
+  OtherWindow() {
+    hwnd = CreateWindowExW(0, L"STATIC", L"other", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100, nullptr,
+                           nullptr, GetModuleHandleW(nullptr), nullptr);
+    ShowWindow(hwnd, SW_SHOW);
+    SetForegroundWindow(hwnd);
+  }
+  ~OtherWindow() { DestroyWindow(hwnd); }
+  HWND hwnd;
+};
+
+struct ShowCommand {
+  const char* name;
+  int command;
+  bool activates;
+};
+
+class ShownWith : public ::testing::TestWithParam<ShowCommand> {};
+
+// The panel has one size and no taskbar button: whatever it is shown with, it
+// opens as the normal panel, above the other windows, and takes the
+// activation only when asked to.
+TEST_P(ShownWith, OpensAsTheNormalPanelAndTakesTheActivationOnlyWhenAsked) {
+  OtherWindow other;
+  ASSERT_EQ(GetForegroundWindow(), other.hwnd);
+  TestPanel panel;
+  panel.ShowAndLoad(GetParam().command);
+  panel.KeepOnTop();
+  EXPECT_TRUE(IsWindowVisible(panel.Hwnd()));
+  EXPECT_FALSE(IsIconic(panel.Hwnd()));
+  EXPECT_FALSE(IsZoomed(panel.Hwnd()));
+  EXPECT_TRUE(GetWindowLongW(panel.Hwnd(), GWL_EXSTYLE) & WS_EX_TOPMOST);
+  EXPECT_EQ(GetForegroundWindow(), GetParam().activates ? panel.Hwnd() : other.hwnd);
+}
+
+INSTANTIATE_TEST_SUITE_P(Win32, ShownWith,
+                         ::testing::Values(ShowCommand{"normal", SW_SHOWNORMAL, true},
+                                           ShowCommand{"maximized", SW_SHOWMAXIMIZED, true},
+                                           ShowCommand{"minimized", SW_SHOWMINIMIZED, true},
+                                           ShowCommand{"minimized_not_active", SW_SHOWMINNOACTIVE,
+                                                       false},
+                                           ShowCommand{"minimize", SW_MINIMIZE, false},
+                                           ShowCommand{"force_minimize", SW_FORCEMINIMIZE, false},
+                                           ShowCommand{"not_active", SW_SHOWNOACTIVATE, false},
+                                           ShowCommand{"as_it_is", SW_SHOWNA, false}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// As in a dialog: the control that had the keyboard focus gets it back, with
+// its caret, when the panel is active again.
+TEST(PanelWindow, FocusReturnsToTheControlThatHadItWhenThePanelIsActiveAgain) {
+  TestPanel panel;
+  panel.ShowAndLoad(SW_SHOWNORMAL);
+  HWND text1 = panel.ControlWindow(Control::kText1);
+  HWND start = panel.ControlWindow(Control::kCommand1);
+  ASSERT_EQ(GetFocus(), text1);
+  DWORD from = 0, to = 0;
+  SendMessageW(text1, EM_GETSEL, reinterpret_cast<WPARAM>(&from), reinterpret_cast<LPARAM>(&to));
+  EXPECT_EQ(from, 0u);  // the first time the whole placeholder is selected
+  EXPECT_EQ(to, 6u);
+  SendMessageW(text1, EM_SETSEL, 2, 2);
+
+  const auto leave_and_come_back = [&panel] {
+    OtherWindow other;
+    ASSERT_EQ(GetForegroundWindow(), other.hwnd);
+    SetForegroundWindow(panel.Hwnd());
+    ASSERT_EQ(GetForegroundWindow(), panel.Hwnd());
+  };
+  leave_and_come_back();
+  EXPECT_EQ(GetFocus(), text1);
+  SendMessageW(text1, EM_GETSEL, reinterpret_cast<WPARAM>(&from), reinterpret_cast<LPARAM>(&to));
+  EXPECT_EQ(from, 2u);
+  EXPECT_EQ(to, 2u);
+
+  SetFocus(start);
+  leave_and_come_back();
+  EXPECT_EQ(GetFocus(), start);
 }
 
 // Moved to a monitor of another DPI, the panel lays itself out anew.
 TEST(PanelWindow, FollowsAChangeOfDpi) {
-  PanelWindow panel(GetModuleHandleW(nullptr));
-  ASSERT_TRUE(panel.Create());
+  TestPanel panel;
   RECT suggested{100, 100, 600, 300};
   SendMessageW(panel.Hwnd(), WM_DPICHANGED, MAKEWPARAM(192, 192),
                reinterpret_cast<LPARAM>(&suggested));
   ExpectLayout(panel, 192);
-  Destroy(panel);
-}
-
-// Pumps the thread's messages for `ms` and returns when each WM_TIMER for
-// `hwnd` came, in milliseconds from the start.
-std::vector<ULONGLONG> TicksDuring(HWND hwnd, ULONGLONG ms) {
-  std::vector<ULONGLONG> ticks;
-  const ULONGLONG start = GetTickCount64();
-  for (ULONGLONG now = start; now - start < ms; now = GetTickCount64()) {
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(ms - (now - start)),
-                              QS_ALLINPUT);
-    MSG message;
-    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-      if (message.message == WM_TIMER && message.hwnd == hwnd) {
-        ticks.push_back(GetTickCount64() - start);
-      }
-      DispatchMessageW(&message);
-    }
-  }
-  return ticks;
-}
-
-TEST(PanelWindow, TimerTicksEverySecondWhileOn) {
-  PanelWindow panel(GetModuleHandleW(nullptr));
-  ASSERT_TRUE(panel.Create());
-  panel.SetEnabled(Control::kTimer1, true);
-  const std::vector<ULONGLONG> on = TicksDuring(panel.Hwnd(), 2500);
-  ASSERT_EQ(on.size(), 2u);
-  EXPECT_NEAR(static_cast<double>(on[0]), 1000, 150);
-  EXPECT_NEAR(static_cast<double>(on[1]), 2000, 150);
-  panel.SetEnabled(Control::kTimer1, false);
-  EXPECT_TRUE(TicksDuring(panel.Hwnd(), 1300).empty());
-  Destroy(panel);
 }
 
 // A button that goes grey hands its keyboard focus to the reason box; one
 // that goes grey without the focus leaves it where it is.
 TEST(PanelWindow, DisabledButtonHandsItsFocusToTheReasonBox) {
-  PanelWindow panel(GetModuleHandleW(nullptr));
-  ASSERT_TRUE(panel.Create());
+  TestPanel panel;
   ShowWindow(panel.Hwnd(), SW_SHOW);
   HWND text1 = panel.ControlWindow(Control::kText1);
   HWND start = panel.ControlWindow(Control::kCommand1);
@@ -168,7 +251,6 @@ TEST(PanelWindow, DisabledButtonHandsItsFocusToTheReasonBox) {
   ASSERT_EQ(GetFocus(), exit);
   panel.SetEnabled(Control::kCommand2, false);
   EXPECT_EQ(GetFocus(), exit);
-  Destroy(panel);
 }
 
 TEST(Win32Text, CatalogueBecomesSingleBytesAndStrangersBecomeQuestionMarks) {
@@ -181,32 +263,17 @@ TEST(Win32Text, CatalogueBecomesSingleBytesAndStrangersBecomeQuestionMarks) {
   EXPECT_EQ(Utf8ToAnsi(""), "");
 }
 
-// Receives messages posted during a pause.
-struct Receiver {
-  static LRESULT CALLBACK Proc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
-    if (message == WM_APP) ++*reinterpret_cast<int*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-    return DefWindowProcW(hwnd, message, wparam, lparam);
-  }
-  Receiver() {
-    WNDCLASSW cls{};
-    cls.lpfnWndProc = Proc;
-    cls.hInstance = GetModuleHandleW(nullptr);
-    cls.lpszClassName = L"PauseTestReceiver";
-    RegisterClassW(&cls);
-    hwnd = CreateWindowW(L"PauseTestReceiver", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                         cls.hInstance, nullptr);
-    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&received));
-  }
-  ~Receiver() { DestroyWindow(hwnd); }
-  HWND hwnd;
-  int received = 0;
-};
+// Counts the timer messages dispatched during a pause.
+int g_ticks = 0;
+void CALLBACK CountTick(HWND, UINT, UINT_PTR timer, DWORD) {
+  ++g_ticks;
+  KillTimer(nullptr, timer);
+}
 
 TEST(Win32Pause, EndsOnTheMarkAndDispatchesMeanwhile) {
   Win32ClockPump pump;
-  Receiver receiver;
   for (int i = 0; i < 3; ++i) {
-    PostMessageW(receiver.hwnd, WM_APP, 0, 0);
+    SetTimer(nullptr, 0, 10, CountTick);
     const ClockReading start = pump.ReadClock();
     ASSERT_TRUE(WaitSeconds(pump, 1));
     const ClockReading end = pump.ReadClock();
@@ -216,7 +283,16 @@ TEST(Win32Pause, EndsOnTheMarkAndDispatchesMeanwhile) {
     EXPECT_GE(lasted, expected - 0.002);
     EXPECT_LE(lasted, expected + 0.1);
   }
-  EXPECT_EQ(receiver.received, 3);
+  EXPECT_EQ(g_ticks, 3);
+}
+
+// The pauses start on the whole second of the time of day: its fraction counts.
+TEST(Win32Clock, TimeOfDayKeepsPaceWithTheMonotonicClockToTheMillisecond) {
+  Win32ClockPump pump;
+  const ClockReading start = pump.ReadClock();
+  Sleep(250);
+  const ClockReading end = pump.ReadClock();
+  EXPECT_NEAR(end.time_of_day - start.time_of_day, end.monotonic - start.monotonic, 0.03);
 }
 
 TEST(Win32Pause, QuitEndsThePauseAndIsPassedOn) {

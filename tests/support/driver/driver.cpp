@@ -1,7 +1,6 @@
 #include "tests/support/driver/driver.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <fstream>
 #include <sstream>
 
@@ -49,6 +48,19 @@ std::string Hex(std::string_view hex) {
   return bytes;
 }
 
+namespace lines {
+const std::string kBanner = Hex("BAB72D2EB7204B72E16E6F2044697A6F6420B72E2DB7BA");
+const std::string kWideBanner = Hex("BAB72D2EB7204B72E16E6F2044697A6F642020B72E2DB7BA");
+const std::string kIdleOn = Hex("BAB72D2EB7202049646C65202D204F6E2020B72E2DB7BA");
+const std::string kIdleOff = Hex("BAB72D2EB7202049646C65202D204F66662020B72E2DB7BA");
+const std::string kReasonLunch = Hex("BAB72D2EB720526561736F6E3A206C756E636820B72E2DB7BA");
+const std::string kByLine = Hex("BAB72D2EB7202042793A204B72616E6F2020B72E2DB7BA");
+const std::vector<std::string> kStartup = {kBanner, kByLine,
+                                           Hex("BAB72D2EB72020416374ED76617465642020B72E2DB7BA")};
+const std::vector<std::string> kSignOff = {kBanner, kByLine,
+                                           Hex("BAB72D2EB720556E416374ED766174656420B72E2DB7BA")};
+}  // namespace lines
+
 LatencyProbe::LatencyProbe(HWND window)
     : thread_([this, window] {
         while (!stop_) {
@@ -65,15 +77,6 @@ LatencyProbe::~LatencyProbe() {
   thread_.join();
 }
 
-void ClickScreen(POINT point) {
-  SetCursorPos(point.x, point.y);
-  INPUT clicks[2] = {};
-  clicks[0].type = clicks[1].type = INPUT_MOUSE;
-  clicks[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-  clicks[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
-  SendInput(2, clicks, sizeof(INPUT));
-}
-
 void TypeText(const std::wstring& text) {
   for (wchar_t c : text) {
     INPUT keys[2] = {};
@@ -83,14 +86,6 @@ void TypeText(const std::wstring& text) {
     keys[1].ki.dwFlags = KEYEVENTF_UNICODE | KEYEVENTF_KEYUP;
     SendInput(2, keys, sizeof(INPUT));
   }
-}
-
-void PressKey(WORD key) {
-  INPUT keys[2] = {};
-  keys[0].type = keys[1].type = INPUT_KEYBOARD;
-  keys[0].ki.wVk = keys[1].ki.wVk = key;
-  keys[1].ki.dwFlags = KEYEVENTF_KEYUP;
-  SendInput(2, keys, sizeof(INPUT));
 }
 
 Process::Process(const std::wstring& exe, const std::wstring& arguments, int show_command) {
@@ -105,7 +100,7 @@ Process::Process(const std::wstring& exe, const std::wstring& arguments, int sho
   if (CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                      &startup, &info)) {
     CloseHandle(info.hThread);
-    handle_.Reset(info.hProcess);
+    handle_.reset(info.hProcess);
     id_ = info.dwProcessId;
   }
 }
@@ -115,23 +110,23 @@ Process::~Process() {
 }
 
 bool Process::Running() const {
-  return handle_ && WaitForSingleObject(handle_.Get(), 0) == WAIT_TIMEOUT;
+  return handle_ && WaitForSingleObject(handle_.get(), 0) == WAIT_TIMEOUT;
 }
 
 bool Process::WaitExit(int timeout_ms) const {
-  return !handle_ || WaitForSingleObject(handle_.Get(), timeout_ms) == WAIT_OBJECT_0;
+  return !handle_ || WaitForSingleObject(handle_.get(), timeout_ms) == WAIT_OBJECT_0;
 }
 
 void Process::Terminate() {
   if (Running()) {
-    TerminateProcess(handle_.Get(), 1);
-    WaitForSingleObject(handle_.Get(), 5000);
+    TerminateProcess(handle_.get(), 1);
+    WaitForSingleObject(handle_.get(), 5000);
   }
 }
 
 double Process::CpuSeconds() const {
   FILETIME created, exited, kernel, user;
-  if (!GetProcessTimes(handle_.Get(), &created, &exited, &kernel, &user)) return -1;
+  if (!GetProcessTimes(handle_.get(), &created, &exited, &kernel, &user)) return -1;
   const auto seconds = [](const FILETIME& t) {
     return ((static_cast<long long>(t.dwHighDateTime) << 32) | t.dwLowDateTime) / 1e7;
   };
@@ -147,9 +142,9 @@ Standin::Standin(const std::vector<std::string>& docs, const std::wstring& optio
   process_ = Process(L"" STANDIN_EXE, arguments);
   // The frame is shown once every window of the client is in place.
   WaitFor(
-      [&] {
-        frame_ = FindWindowA("AOL Frame25", nullptr);
-        return frame_ != nullptr && IsWindowVisible(frame_);
+      [] {
+        HWND frame = FindWindowA("AOL Frame25", nullptr);
+        return frame != nullptr && IsWindowVisible(frame);
       },
       10000);
 }
@@ -233,7 +228,12 @@ void Panel::Click(dizod::Control button) const {
 void Panel::MouseClick(int x, int y) const {
   POINT point{x, y};
   ClientToScreen(hwnd_, &point);
-  ClickScreen(point);
+  SetCursorPos(point.x, point.y);
+  INPUT clicks[2] = {};
+  clicks[0].type = clicks[1].type = INPUT_MOUSE;
+  clicks[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+  clicks[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+  SendInput(2, clicks, sizeof(INPUT));
 }
 
 HWND Panel::Focus() const {
@@ -247,13 +247,6 @@ void Panel::SetText(dizod::Control control, const std::wstring& text) const {
   DWORD_PTR result = 0;
   SendMessageTimeoutW(Control(control), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()),
                       SMTO_BLOCK, 5000, &result);
-}
-
-bool Panel::Answers(int timeout_ms) const {
-  wchar_t buffer[128];
-  DWORD_PTR copied = 0;
-  return SendMessageTimeoutW(hwnd_, WM_GETTEXT, 128, reinterpret_cast<LPARAM>(buffer), SMTO_BLOCK,
-                             timeout_ms, &copied) != 0;
 }
 
 }  // namespace dizod::e2e

@@ -7,13 +7,13 @@
 
 #include <atomic>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <thread>
 #include <vector>
 
 #include "panel/panel_controls.h"
-#include "toolkit/win32_handle.h"
 
 namespace dizod::e2e {
 
@@ -22,11 +22,14 @@ long long NowMs();
 bool WaitFor(const std::function<bool()>& done, int timeout_ms);
 // The bytes written in hex: "BAB7" is "\xBA\xB7".
 std::string Hex(std::string_view hex);
-// A real left click (press and release) at a point of the screen.
-void ClickScreen(POINT point);
-// Real key presses: each character of the text typed, or one key.
+// Real key presses: each character of the text typed.
 void TypeText(const std::wstring& text);
-void PressKey(WORD key);
+
+// The lines as the chat client receives them, in Windows-1252.
+namespace lines {
+extern const std::string kBanner, kWideBanner, kIdleOn, kIdleOff, kReasonLunch;
+extern const std::vector<std::string> kStartup, kSignOff;
+}  // namespace lines
 
 // A started program; terminated when still running at the end of the test.
 class Process {
@@ -47,7 +50,10 @@ class Process {
   double CpuSeconds() const;
 
  private:
-  UniqueKernelHandle handle_;
+  struct Closer {
+    void operator()(HANDLE handle) const { CloseHandle(handle); }
+  };
+  std::unique_ptr<void, Closer> handle_;
   DWORD id_ = 0;
 };
 
@@ -55,7 +61,7 @@ struct TranscriptEntry {
   long long ms;
   int doc;
   int box;
-  std::string event;  // SET, CR or BOX
+  std::string event;  // CR or BOX
   std::string bytes;  // for BOX: "<start>,<end>:<UTF-16LE hex>" as it stands
 };
 
@@ -75,13 +81,10 @@ class Standin {
   // What the input box held after the last message from outside:
   // "<start>,<end>:<UTF-16LE hex>", or "" before any.
   std::string LastBox() const;
-  HWND Frame() const { return frame_; }
-  Process& process() { return process_; }
 
  private:
   std::string path_;
   Process process_;
-  HWND frame_ = nullptr;
 };
 
 class Panel {
@@ -99,8 +102,6 @@ class Panel {
   HWND Focus() const;
   void SetText(dizod::Control control, const std::wstring& text) const;
   void Close() const { PostMessageW(hwnd_, WM_CLOSE, 0, 0); }
-  // True when the panel handled a message within `timeout_ms`.
-  bool Answers(int timeout_ms) const;
   Process& process() { return process_; }
 
  private:

@@ -5,34 +5,30 @@
 //
 //   standin_chat [--transcript FILE] [--draft TEXT] [--caret N] [--doc KIND]...
 //                [--rich A|W] [--delay MS] [--stall MESSAGE:MS] [--hang MESSAGE]
-//                [--close-room MESSAGE]
+//                [--send-late MS]
 //
 // KIND lays out one document window: room (two rich-text boxes, list box, icon,
-// static), rich1 / rich3 (one / three rich-text boxes), no-listbox, no-icon,
-// no-static (a decoy lacking that child), grand (the four kinds one level too
-// deep). Without --doc there is one room. --doc none opens the client with no
-// document. --draft puts text into the first room's input box with the caret
-// at N.
+// static) or no-static (a decoy lacking the static). Without --doc there is
+// one room. --draft puts text into the first document's input box with the
+// caret at N.
 //
 // The input boxes are edit controls, or real rich edits with --rich: A for
 // RichEdit20A (riched20.dll), W for RICHEDIT50W (msftedit.dll). Faults, for
 // messages sent to an input box from another program: --delay answers each
-// after MS; --stall sleeps MS inside the first MESSAGE, --hang for ever, and
-// --close-room closes the room while handling it. MESSAGE is read (the text
-// read), set (the text set), enter (the carriage return) or restore (the text
-// set after an Enter).
+// after MS; --stall sleeps MS inside the first MESSAGE, --hang for ever.
+// MESSAGE is set (the text set) or enter (the carriage return). --send-late:
+// a box posts what it holds MS after the Enter, and empties itself then.
 //
-// Transcript lines: "<ms since 1970> <doc> <box> <event> <hex>". SET: a box's
-// text was set, with its bytes in Windows-1252; CR: Enter posted the box's
-// content (Windows-1252); BOX: what a box holds after a message from another
-// program, "<start>,<end>:" and its text in UTF-16LE.
+// Transcript lines: "<ms since 1970> <doc> <box> <event> <hex>". CR: a box
+// posted its content (Windows-1252); BOX: what a box holds after a message
+// from another program or a late post, "<start>,<end>:" and its text in
+// UTF-16LE.
 
 #include <richedit.h>
 #include <shellapi.h>
 #include <windows.h>
 
 #include <cstdio>
-#include <cstring>
 #include <string>
 #include <vector>
 
@@ -41,6 +37,8 @@ namespace {
 constexpr int kDocHeight = 120;
 constexpr int kPadding = 4;
 constexpr unsigned kEnter = 13;
+// Apart from the timers the boxes run for themselves.
+constexpr UINT_PTR kSendLateTimer = 0x5E17;
 
 struct Options {
   std::FILE* transcript = nullptr;
@@ -51,18 +49,12 @@ struct Options {
   std::string stall_at;
   DWORD stall_ms = 0;
   std::string hang_at;
-  std::string close_at;
+  UINT send_late_ms = 0;
 };
 
 Options g_options;
 bool g_ready = false;
 WNDPROC g_box_proc = nullptr;
-// Whether the next text set from outside comes after an Enter.
-bool g_after_enter = false;
-
-bool Unicode() {
-  return g_options.rich != 'A';
-}
 
 long long NowMs() {
   FILETIME ft;
@@ -86,13 +78,6 @@ std::string ToAnsi(const std::wstring& text) {
   ansi.resize(WideCharToMultiByte(1252, 0, text.data(), static_cast<int>(text.size()), ansi.data(),
                                   static_cast<int>(ansi.size()), nullptr, nullptr));
   return ansi;
-}
-
-std::wstring FromAnsi(const char* text) {
-  std::wstring wide(std::strlen(text) + 1, L'\0');
-  wide.resize(MultiByteToWideChar(1252, 0, text, -1, wide.data(), static_cast<int>(wide.size())));
-  if (!wide.empty()) wide.pop_back();
-  return wide;
 }
 
 void Record(HWND box, const char* event, const std::string& hex) {
@@ -137,18 +122,28 @@ void RecordBox(HWND box) {
              Hex(text.data(), text.size() * sizeof(wchar_t)));
 }
 
+// Posts what the box holds into the room, which shows it in its list as a
+// chat view would, and empties the box.
+void PostContent(HWND box) {
+  const std::string line = ToAnsi(TextOf(box));
+  Record(box, "CR", Hex(line.data(), line.size()));
+  HWND list = FindWindowExW(GetParent(box), nullptr, L"_AOL_Listbox", nullptr);
+  const LRESULT at = SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(line.c_str()));
+  SendMessageA(list, LB_SETTOPINDEX, at, 0);
+  SetTextOf(box, L"");
+}
+
 // Which of the line's messages this is, as the faults name them.
 std::string MessageName(UINT message, WPARAM wparam) {
-  if (message == WM_GETTEXT) return "read";
-  if (message == WM_SETTEXT) return g_after_enter ? "restore" : "set";
+  if (message == WM_SETTEXT) return "set";
   if (message == WM_CHAR && wparam == kEnter) return "enter";
   return "";
 }
 
-// Misbehaves as told; false when the message must not be handled at all.
-bool Misbehave(HWND box, const std::string& name) {
+// Misbehaves as told.
+void Misbehave(const std::string& name) {
   if (g_options.delay_ms > 0) Sleep(g_options.delay_ms);
-  if (name.empty()) return true;
+  if (name.empty()) return;
   if (name == g_options.stall_at) {
     g_options.stall_at.clear();
     Sleep(g_options.stall_ms);
@@ -156,39 +151,26 @@ bool Misbehave(HWND box, const std::string& name) {
   if (name == g_options.hang_at) {
     for (;;) Sleep(1000);
   }
-  if (name == g_options.close_at) {
-    g_options.close_at.clear();
-    DestroyWindow(GetParent(box));
-    return false;
-  }
-  return true;
 }
 
 LRESULT CallBox(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
-  return Unicode() ? CallWindowProcW(g_box_proc, hwnd, message, wparam, lparam)
-                   : CallWindowProcA(g_box_proc, hwnd, message, wparam, lparam);
+  return g_options.rich != 'A' ? CallWindowProcW(g_box_proc, hwnd, message, wparam, lparam)
+                               : CallWindowProcA(g_box_proc, hwnd, message, wparam, lparam);
 }
 
 LRESULT HandleBox(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
-  if (message == WM_SETTEXT) {
-    const std::wstring text = Unicode() ? reinterpret_cast<const wchar_t*>(lparam)
-                                        : FromAnsi(reinterpret_cast<const char*>(lparam));
-    const std::string ansi = ToAnsi(text);
-    Record(hwnd, "SET", Hex(ansi.data(), ansi.size()));
-    g_after_enter = false;
-  }
   if (message == WM_CHAR && wparam == kEnter) {
-    const std::string line = ToAnsi(TextOf(hwnd));
-    Record(hwnd, "CR", Hex(line.data(), line.size()));
-    // The room's list shows what was posted, as a chat view would.
-    HWND list = FindWindowExW(GetParent(hwnd), nullptr, L"_AOL_Listbox", nullptr);
-    if (list != nullptr) {
-      const LRESULT at =
-          SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(line.c_str()));
-      SendMessageA(list, LB_SETTOPINDEX, at, 0);
+    if (g_options.send_late_ms > 0) {
+      SetTimer(hwnd, kSendLateTimer, g_options.send_late_ms, nullptr);
+    } else {
+      PostContent(hwnd);
     }
-    SetTextOf(hwnd, L"");
-    g_after_enter = true;
+    return 0;
+  }
+  if (message == WM_TIMER && wparam == kSendLateTimer) {
+    KillTimer(hwnd, kSendLateTimer);
+    PostContent(hwnd);
+    RecordBox(hwnd);
     return 0;
   }
   return CallBox(hwnd, message, wparam, lparam);
@@ -199,10 +181,10 @@ LRESULT CALLBACK RichTextProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lpa
   // box. What the box sends itself meanwhile is its own business.
   static int depth = 0;
   const bool from_outside = g_ready && depth == 0 && InSendMessage();
-  if (from_outside && !Misbehave(hwnd, MessageName(message, wparam))) return 0;
+  if (from_outside) Misbehave(MessageName(message, wparam));
   ++depth;
   const LRESULT result = HandleBox(hwnd, message, wparam, lparam);
-  if (from_outside && IsWindow(hwnd)) RecordBox(hwnd);
+  if (from_outside) RecordBox(hwnd);
   --depth;
   return result;
 }
@@ -256,32 +238,20 @@ HWND Child(HWND parent, const wchar_t* cls, int x, int y, int w, int h, LONG_PTR
   return child;
 }
 
-// The children of a room, laid out like a chat window: the list of posted lines
-// above, the input boxes below it, an icon and a caption beside.
-void AddRoomChildren(HWND parent, int doc, int rich_boxes, const std::wstring& skip) {
-  if (skip != L"listbox")
-    Child(parent, L"_AOL_Listbox", kPadding, kPadding, 420, 70, 0, WS_VSCROLL);
-  for (int box = 0; box < rich_boxes; ++box) {
-    Child(parent, L"RICHCNTL", kPadding + box * 142, 78, 138, 22, (doc << 8) | box, ES_AUTOHSCROLL);
-  }
-  if (skip != L"icon") Child(parent, L"_AOL_Icon", 430, kPadding, 40, 40, 0, 0, L"icon");
-  if (skip != L"static") Child(parent, L"_AOL_Static", 430, 50, 60, 20, 0, 0, L"room");
-}
-
+// A document laid out like a chat window: the list of posted lines above, the
+// two input boxes below it, an icon and a caption beside.
 void AddDocument(HWND area, int doc, const std::wstring& kind) {
   HWND document = CreateWindowExW(0, L"AOL Child", kind.c_str(),
                                   WS_CHILD | WS_VISIBLE | WS_BORDER | WS_CLIPCHILDREN, kPadding,
                                   kPadding + doc * (kDocHeight + kPadding), 500, kDocHeight, area,
                                   nullptr, GetModuleHandleW(nullptr), nullptr);
-  if (kind == L"grand") {
-    AddRoomChildren(Child(document, L"StandinPane", 0, 0, 500, kDocHeight), doc, 2, L"");
-  } else if (kind == L"rich1" || kind == L"rich3") {
-    AddRoomChildren(document, doc, kind == L"rich1" ? 1 : 3, L"");
-  } else if (kind.rfind(L"no-", 0) == 0) {
-    AddRoomChildren(document, doc, 2, kind.substr(3));
-  } else {
-    AddRoomChildren(document, doc, 2, L"");
+  Child(document, L"_AOL_Listbox", kPadding, kPadding, 420, 70, 0, WS_VSCROLL);
+  for (int box = 0; box < 2; ++box) {
+    Child(document, L"RICHCNTL", kPadding + box * 142, 78, 138, 22, (doc << 8) | box,
+          ES_AUTOHSCROLL);
   }
+  Child(document, L"_AOL_Icon", 430, kPadding, 40, 40, 0, 0, L"icon");
+  if (kind != L"no-static") Child(document, L"_AOL_Static", 430, 50, 60, 20, 0, 0, L"room");
 }
 
 std::string Narrow(const std::wstring& text) {
@@ -301,7 +271,7 @@ std::vector<std::wstring> ReadOptions() {
     if (option == L"--rich") g_options.rich = static_cast<char>(value[0]);
     if (option == L"--delay") g_options.delay_ms = _wtoi(value.c_str());
     if (option == L"--hang") g_options.hang_at = Narrow(value);
-    if (option == L"--close-room") g_options.close_at = Narrow(value);
+    if (option == L"--send-late") g_options.send_late_ms = _wtoi(value.c_str());
     if (option == L"--stall") {
       const size_t colon = value.find(L':');
       g_options.stall_at = Narrow(value.substr(0, colon));
@@ -330,7 +300,6 @@ void RegisterClasses() {
   RegisterPlain(L"AOL Frame25", FrameProc, COLOR_APPWORKSPACE);
   RegisterPlain(L"MDIClient", DefWindowProcW, COLOR_APPWORKSPACE);
   RegisterPlain(L"AOL Child", DefWindowProcW, COLOR_BTNFACE);
-  RegisterPlain(L"StandinPane", DefWindowProcW, COLOR_BTNFACE);
 }
 
 }  // namespace
@@ -344,9 +313,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show_command) {
                                40, 530, height, nullptr, nullptr, instance, nullptr);
   HWND area = CreateWindowExW(0, L"MDIClient", L"", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0,
                               520, height, frame, nullptr, instance, nullptr);
-  for (size_t doc = 0; doc < docs.size(); ++doc) {
-    if (docs[doc] != L"none") AddDocument(area, static_cast<int>(doc), docs[doc]);
-  }
+  for (size_t doc = 0; doc < docs.size(); ++doc)
+    AddDocument(area, static_cast<int>(doc), docs[doc]);
   if (!g_options.draft.empty()) {
     HWND room = FindWindowExW(area, nullptr, L"AOL Child", nullptr);
     HWND first = FindWindowExW(room, nullptr, L"RICHCNTL", nullptr);

@@ -1,6 +1,7 @@
-// The background click of the panel window, fed its mouse messages one by one
-// inside this process: a click is judged where the button went down and came
-// up, not where the cursor is when the message is handled.
+// The panel window with its handlers, fed messages one by one inside this
+// process: the mouse messages of a background click (judged where the button
+// went down and came up, not where the cursor is when the message is
+// handled), and the end of the session.
 
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -22,7 +23,6 @@ class RecordingChannel : public ChatChannel {
     return true;
   }
   bool LineInFlight() override { return false; }
-  bool Busy() override { return false; }
 
   std::vector<std::string> lines;
 };
@@ -35,7 +35,7 @@ class QuittingPump : public ClockPump {
   PumpResult DispatchOne(double) override { return PumpResult::kQuit; }
 };
 
-class BackgroundClick : public ::testing::Test {
+class PanelMessages : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(panel_.Create());
@@ -44,7 +44,7 @@ class BackgroundClick : public ::testing::Test {
     SetCursorPos(0, 0);
   }
   void TearDown() override {
-    DestroyWindow(panel_.Hwnd());
+    if (panel_.Hwnd() != nullptr) DestroyWindow(panel_.Hwnd());
     MSG message;
     PeekMessageW(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
   }
@@ -62,7 +62,7 @@ class BackgroundClick : public ::testing::Test {
   PanelHandlers handlers_{panel_, pump_, chat_};
 };
 
-TEST_F(BackgroundClick, CountsWhereTheButtonWentDownAndUp) {
+TEST_F(PanelMessages, BackgroundClickCountsWhereTheButtonWentDownAndUp) {
   Send(WM_LBUTTONDOWN, 69, 30);  // the gap between Start and Stop
   Send(WM_LBUTTONUP, 69, 30);
   EXPECT_EQ(chat_.lines, std::vector<std::string>{"º·-.· Kráno Dizod ·.-·º"});
@@ -76,7 +76,7 @@ TEST_F(BackgroundClick, CountsWhereTheButtonWentDownAndUp) {
   EXPECT_EQ(GetCapture(), nullptr);
 }
 
-TEST_F(BackgroundClick, APressWhoseCaptureWasLostIsNoClick) {
+TEST_F(PanelMessages, BackgroundClickAPressWhoseCaptureWasLostIsNoClick) {
   Send(WM_LBUTTONDOWN, 69, 30);
   EXPECT_EQ(GetCapture(), panel_.Hwnd());
   SetCapture(panel_.ControlWindow(Control::kText1));  // someone else took the mouse
@@ -88,7 +88,7 @@ TEST_F(BackgroundClick, APressWhoseCaptureWasLostIsNoClick) {
   EXPECT_EQ(Lines(), 1u);
 }
 
-TEST_F(BackgroundClick, TheSecondPressOfADoubleClickIsNoClick) {
+TEST_F(PanelMessages, BackgroundClickTheSecondPressOfADoubleClickIsNoClick) {
   Send(WM_LBUTTONDOWN, 69, 30);
   Send(WM_LBUTTONUP, 69, 30);
   Send(WM_LBUTTONDBLCLK, 69, 30);
@@ -96,6 +96,28 @@ TEST_F(BackgroundClick, TheSecondPressOfADoubleClickIsNoClick) {
   Send(WM_LBUTTONUP, 69, 30);
   EXPECT_EQ(Lines(), 1u);
   EXPECT_EQ(GetCapture(), nullptr);
+}
+
+// What the panel puts off comes back through its queue as what it was.
+TEST_F(PanelMessages, ADeferredStartComesBackAsAStart) {
+  panel_.PostDeferred(DeferredEvent::kStart);
+  MSG message;
+  while (PeekMessageW(&message, panel_.Hwnd(), 0, 0, PM_REMOVE)) DispatchMessageW(&message);
+  EXPECT_EQ(chat_.lines, std::vector<std::string>{"º·-.· Kráno Dizod  ·.-·º"});
+}
+
+// A logoff that someone cancelled ends with WM_ENDSESSION FALSE: the user
+// stays, and so does the panel.
+TEST_F(PanelMessages, OnlyASessionThatEndsSignsOff) {
+  EXPECT_EQ(SendMessageW(panel_.Hwnd(), WM_QUERYENDSESSION, 0, 0), TRUE);
+  SendMessageW(panel_.Hwnd(), WM_ENDSESSION, FALSE, 0);
+  EXPECT_TRUE(chat_.lines.empty());
+  ASSERT_TRUE(IsWindow(panel_.Hwnd()));
+  SendMessageW(panel_.Hwnd(), WM_ENDSESSION, TRUE, 0);
+  EXPECT_EQ(chat_.lines,
+            (std::vector<std::string>{"º·-.· Kráno Dizod ·.-·º", "º·-.·  By: Krano  ·.-·º",
+                                      "º·-.· UnActívated ·.-·º"}));
+  EXPECT_EQ(panel_.Hwnd(), nullptr);
 }
 
 }  // namespace

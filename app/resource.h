@@ -1,4 +1,0 @@
-#pragma once
-// Identifiers shared by the resource script and the code.
-
-#define IDI_DIZOD 1
