@@ -144,17 +144,14 @@ void PanelHandlers::PostSignOffLines() {
   SignOffProgress& progress = *sign_off_;
   const auto never = [] { return false; };
   while (progress.next < std::size(kLines)) {
+    const std::size_t next = progress.next;
     // A line still on its way goes first; the pause runs from its end.
     if (!AwaitChannel(progress.deadline)) break;
-    if (progress.next > 0 && !progress.due) {
-      progress.due = PauseEnd(pump_.ReadClock(), kLinePauseSeconds);
-    }
-    const double now = pump_.ReadClock().monotonic;
-    if (now >= progress.deadline) break;
-    if (progress.due && now < *progress.due) {
-      WaitUntil(pump_, std::min(*progress.due, progress.deadline), never);
-      continue;  // look again: a session end may have taken over meanwhile
-    }
+    if (next > 0 && !progress.due) progress.due = PauseEnd(pump_.ReadClock(), kLinePauseSeconds);
+    // The pause ends early only when the program quits.
+    if (progress.due) WaitUntil(pump_, std::min(*progress.due, progress.deadline), never);
+    if (progress.next != next) continue;  // a session end took over meanwhile
+    if (pump_.ReadClock().monotonic >= progress.deadline) break;
     progress.due.reset();
     // A client still behind with an earlier line misses this one.
     chat_.Submit(std::string(kLines[progress.next++]));

@@ -210,31 +210,36 @@ TEST(SignOff, HandedOverTheMomentTheLineBeforeIsOutIsTaken) {
 }
 
 // Exit comes while the start-up by-line is on its way; the session ends while
-// Exit's sign-off waits behind that line, and Windows ends the process as
-// soon as the session-end handler returns. The whole sign-off is out by then.
+// Exit's sign-off waits behind that line. Windows may end the process as soon
+// as the session-end handler returns: the whole sign-off is out by then, and
+// nothing follows it if the process lives on.
 TEST(SessionEnd, WhileExitWaitsBehindAnotherLineReturnsWithTheWholeSignOff) {
   Program p(36000.0);
   bool exit_clicked = false;
   std::string session_end_met;
+  std::vector<std::string> out_at_return;
   p.panel.on_yield = [&] {
     if (!exit_clicked && InFlight(p) == kByLine) {
       exit_clicked = true;
       p.panel.Click(kExit);
       return true;
     }
-    if (exit_clicked && session_end_met.empty() && p.handlers.Ending() &&
-        p.channel.Lines().size() == 2 && InFlight(p) == kByLine) {
-      session_end_met = InFlight(p);
-      p.handlers.OnEndSession();
-      p.panel.Kill();
+    if (!exit_clicked || !session_end_met.empty() || !p.handlers.Ending() ||
+        p.channel.Lines().size() != 2 || InFlight(p) != kByLine) {
+      return false;
     }
-    return false;
+    session_end_met = InFlight(p);
+    p.handlers.OnEndSession();
+    out_at_return = p.Lines();
+    return true;
   };
   p.Start(100);
   EXPECT_EQ(session_end_met, kByLine);
+  const std::vector<std::string> whole = {kBanner, kByLine, kBanner, kByLine,
+                                          "º·-.· UnActívated ·.-·º"};
+  EXPECT_EQ(out_at_return, whole);
+  EXPECT_EQ(p.Lines(), whole);
   EXPECT_TRUE(p.panel.Quit());
-  EXPECT_EQ(p.Lines(), (std::vector<std::string>{kBanner, kByLine, kBanner, kByLine,
-                                                 "º·-.· UnActívated ·.-·º"}));
 }
 
 // The session ends while the sign-off's last line is on its way: the handler
@@ -242,15 +247,18 @@ TEST(SessionEnd, WhileExitWaitsBehindAnotherLineReturnsWithTheWholeSignOff) {
 TEST(SessionEnd, WhileTheLastSignOffLineIsOnItsWayReturnsWhenItIsOut) {
   Program p(36000.0);
   p.panel.ClickAt(20, kExit);
-  std::string session_end_met;
+  bool met = false;
+  size_t out_at_return = 0;
   p.panel.on_yield = [&] {
-    if (!session_end_met.empty() || InFlight(p) != "º·-.· UnActívated ·.-·º") return false;
-    session_end_met = InFlight(p);
+    if (met || InFlight(p) != "º·-.· UnActívated ·.-·º") return false;
+    met = true;
     p.handlers.OnEndSession();
-    p.panel.Kill();
+    out_at_return = p.chat.Posted().size();
+    return true;
   };
   p.Start(100);
-  EXPECT_FALSE(session_end_met.empty());
+  EXPECT_TRUE(met);
+  EXPECT_EQ(out_at_return, 6u);
   EXPECT_EQ(Lines(p), kSignOffAt20);
 }
 

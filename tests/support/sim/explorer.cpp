@@ -78,11 +78,20 @@ void Perform(Program& p, Action action, int serial) {
     case Action::kReason:
       return p.panel.SetText(Control::kText1, "away " + std::to_string(serial));
     case Action::kEndSession:
-      p.handlers.OnEndSession();
-      p.panel.Kill();
+      return p.handlers.OnEndSession();
     default:
       return;  // faults happen in the client, not through the panel
   }
+}
+
+// The sign-off's three lines are the last in the room, and nothing is on its way.
+bool SignOffOut(Program& p) {
+  const std::vector<std::string> lines = p.Lines();
+  const std::vector<std::string> sign_off = {std::string(text::kBanner),
+                                             std::string(text::kByLine),
+                                             std::string(text::kDeactivated)};
+  return !p.channel.LineInFlight() && lines.size() >= 3 &&
+         std::equal(sign_off.begin(), sign_off.end(), lines.end() - 3);
 }
 
 bool IsWholeNumber(const std::string& text) {
@@ -177,10 +186,8 @@ std::vector<std::string> ClientFaultViolations(Program& p, const Draft& draft) {
   }
   const WindowHandle box = p.Box();
   // A closed room takes its draft with it; a client that never answers again
-  // keeps whatever it last handled; a process killed while its client was
-  // behind can put nothing back.
-  const bool cut_off = p.panel.Killed() && p.channel.NextStep() != ChatStep::kNone;
-  if (p.chat.AsleepUntil() < kForever && !p.chat.Closed(box) && !cut_off &&
+  // keeps whatever it last handled.
+  if (p.chat.AsleepUntil() < kForever && !p.chat.Closed(box) &&
       (p.chat.TextOf(box) != draft.text ||
        p.chat.SelectionOf(box) != std::pair{draft.selection_start, draft.selection_end})) {
     violations.push_back("draft not back: \"" + p.chat.TextOf(box) + "\"");
@@ -345,6 +352,10 @@ std::vector<std::string> Run(const Schedule& schedule, const Bounds& bounds,
       ending_at = std::min(ending_at, p.panel.Now());
     }
     Perform(p, action, static_cast<int>(next));
+    // Windows may end the process as soon as the session-end handler returns.
+    if (action == Action::kEndSession && !lossy && !SignOffOut(p)) {
+      violations.push_back("session end returned before the sign-off was out");
+    }
     return true;
   };
   p.panel.on_worker_step = [&]() -> bool {

@@ -387,7 +387,6 @@ void Program::Start(double until) {
     handlers.OnLoad();
   });
   panel.Run(until);
-  if (panel.Killed()) return;
   channel.Drain();
   chat.Settle();
 }

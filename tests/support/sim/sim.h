@@ -23,8 +23,8 @@ namespace dizod::sim {
 
 inline constexpr double kForever = std::numeric_limits<double>::infinity();
 
-// Thrown out of the message pump when a run reaches its end (its horizon, or
-// the process killed after a session end): nothing of the program runs on.
+// Thrown out of the message pump when a run reaches its horizon: nothing of
+// the program runs on.
 struct RunEnded {};
 
 class Channel;
@@ -162,13 +162,6 @@ class Panel : public PanelControls, public ClockPump {
   double Now() const { return now_; }
   bool Quit() const { return quit_; }
   double QuitAt() const { return quit_at_; }
-  // Ends the process where it is, the worker with it: what Windows may do
-  // once the session-end handler has returned.
-  [[noreturn]] void Kill() {
-    killed_ = true;
-    throw RunEnded{};
-  }
-  bool Killed() const { return killed_; }
   bool Hidden() const { return hidden_; }
   int KeepOnTopCalls() const { return keep_on_top_calls_; }
   int Dispatched() const { return dispatched_; }
@@ -222,7 +215,6 @@ class Panel : public PanelControls, public ClockPump {
   bool quit_ = false;
   double quit_at_ = kForever;
   double until_ = kForever;
-  bool killed_ = false;
   bool hidden_ = false;
   int keep_on_top_calls_ = 0;
   int dispatched_ = 0;
