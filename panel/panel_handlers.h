@@ -80,8 +80,8 @@ class PanelHandlers {
   bool AwaitChannel(double deadline);
   // Hands the line to the chat channel once the line before it is done, and
   // dispatches messages until it is posted or given up, so the panel never
-  // waits on the chat client. False when it did not go out: the channel
-  // refused it, or the program began ending.
+  // waits on the chat client. False when the channel refused it or the
+  // program began ending meanwhile.
   bool Post(std::string_view line);
   // A one-second pause between lines; false when the program began ending.
   bool Pause();

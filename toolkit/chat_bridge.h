@@ -32,17 +32,17 @@ struct LineResult {
   std::string line;
 };
 
-// Writes `text` into the room's input box and presses Enter there, then puts
-// back what the user had in the box. Drops the line silently when there is
-// no room or no input box. When the client does not answer in time, the
+// Writes `text` into the room's input box and presses Enter there, then, once
+// the client has sent it from the box, puts back what the user had there.
+// Drops the line silently when there is no room or no input box. When the client does not answer in time, the
 // line is given up before its Enter and the result says where the client
 // fell behind. `stopping` is asked between messages: the program is ending,
 // so no Enter follows.
 LineResult PostChatLine(WindowOps& ops, const std::string& text,
                         const std::function<bool()>& stopping);
 
-// Waits, message by message, until the client that fell behind answers again,
-// then puts the user's draft back. False when it stopped first because
+// Waits, message by message, until the client that fell behind answers again
+// (and has sent a line whose Enter it had), then puts the user's draft back. False when it stopped first because
 // `stopping` said so or the box went away.
 bool Recover(WindowOps& ops, const LineResult& result, const std::function<bool()>& stopping);
 
