@@ -42,8 +42,8 @@ LineResult PostChatLine(WindowOps& ops, const std::string& text,
                         const std::function<bool()>& stopping);
 
 // Waits, message by message, until the client that fell behind answers again
-// (and has sent a line whose Enter it had), then puts the user's draft back. False when it stopped first because
-// `stopping` said so or the box went away.
+// (and has sent a line whose Enter it had), then puts the user's draft back.
+// False when it stopped first because `stopping` said so or the box went away.
 bool Recover(WindowOps& ops, const LineResult& result, const std::function<bool()>& stopping);
 
 }  // namespace dizod
