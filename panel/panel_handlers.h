@@ -98,7 +98,7 @@ class PanelHandlers {
   // How far the sign-off has got, once the program is ending. A session end
   // that comes while it waits takes it over from there.
   struct SignOffProgress {
-    double deadline;  // when it stops waiting for the chat client (monotonic)
+    double deadline;            // when it stops waiting for the chat client (monotonic)
     std::size_t next = 0;       // the line to hand over next
     std::optional<double> due;  // when that line may go; unknown while the one before is on its way
   };

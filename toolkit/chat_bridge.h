@@ -34,10 +34,9 @@ struct LineResult {
 
 // Writes `text` into the room's input box and presses Enter there, then, once
 // the client has sent it from the box, puts back what the user had there.
-// Drops the line silently when there is no room or no input box. When the client does not answer in time, the
-// line is given up before its Enter and the result says where the client
-// fell behind. `stopping` is asked between messages: the program is ending,
-// so no Enter follows.
+// Drops the line silently when there is no room or no input box. When the client does not answer in
+// time, the line is given up before its Enter and the result says where the client fell behind.
+// `stopping` is asked between messages: the program is ending, so no Enter follows.
 LineResult PostChatLine(WindowOps& ops, const std::string& text,
                         const std::function<bool()>& stopping);
 

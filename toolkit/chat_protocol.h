@@ -26,7 +26,7 @@ enum class ChatStep {
 
 struct StepResult {
   ChatStep step = ChatStep::kNone;
-  bool wake = false;  // the panel must be woken: its line is done
+  bool wake = false;                            // the panel must be woken: its line is done
   LineOutcome outcome = LineOutcome::kDropped;  // of kPost
 };
 

@@ -202,11 +202,9 @@ TEST(SignOff, HandedOverTheMomentTheLineBeforeIsOutIsTaken) {
   p.Start(100);
   EXPECT_EQ(exit_met, kBanner);
   EXPECT_EQ(p.channel.Refused(), 0);
-  EXPECT_EQ(Lines(p), Then(Transcript(kSignOffAt20.begin(), kSignOffAt20.begin() + 3),
-                           {{20, kBanner},
-                            {20, kBanner},
-                            {21, kByLine},
-                            {22, "º·-.· UnActívated ·.-·º"}}));
+  EXPECT_EQ(Lines(p),
+            Then(Transcript(kSignOffAt20.begin(), kSignOffAt20.begin() + 3),
+                 {{20, kBanner}, {20, kBanner}, {21, kByLine}, {22, "º·-.· UnActívated ·.-·º"}}));
 }
 
 // Exit comes while the start-up by-line is on its way; the session ends while

@@ -12,15 +12,14 @@ namespace dizod::sim {
 
 namespace {
 
-constexpr Action kUserActions[] = {Action::kStart, Action::kStop,  Action::kExit,
-                                   Action::kAbout, Action::kClose, Action::kTick,
+constexpr Action kUserActions[] = {Action::kStart,  Action::kStop,      Action::kExit,
+                                   Action::kAbout,  Action::kClose,     Action::kTick,
                                    Action::kReason, Action::kEndSession};
 constexpr Action kFaults[] = {Action::kSlowClient, Action::kStallClient, Action::kHangClient,
                               Action::kCloseRoom, Action::kSendLate};
-constexpr const char* kActionNames[] = {"Start",      "Stop",       "Exit", "About",
-                                        "Close",      "Tick",       "Reason", "EndSession",
-                                        "PanelFirst", "Slow",       "Stall", "Hang",
-                                        "CloseRoom",  "SendLate"};
+constexpr const char* kActionNames[] = {"Start", "Stop",   "Exit",       "About",      "Close",
+                                        "Tick",  "Reason", "EndSession", "PanelFirst", "Slow",
+                                        "Stall", "Hang",   "CloseRoom",  "SendLate"};
 // The user's half-typed message in the room's input box.
 constexpr const char* kDraft = "typing é";
 constexpr std::uint32_t kDraftCaret = 3;
@@ -87,8 +86,7 @@ void Perform(Program& p, Action action, int serial) {
 // The sign-off's three lines are the last in the room, and nothing is on its way.
 bool SignOffOut(Program& p) {
   const std::vector<std::string> lines = p.Lines();
-  const std::vector<std::string> sign_off = {std::string(text::kBanner),
-                                             std::string(text::kByLine),
+  const std::vector<std::string> sign_off = {std::string(text::kBanner), std::string(text::kByLine),
                                              std::string(text::kDeactivated)};
   return !p.channel.LineInFlight() && lines.size() >= 3 &&
          std::equal(sign_off.begin(), sign_off.end(), lines.end() - 3);
@@ -430,7 +428,8 @@ Report Explore(const Bounds& bounds) {
                                 bounds.keep_outcomes ? &observed : nullptr);
     if (bounds.keep_outcomes) {
       std::string outcome;
-      for (size_t i = 0; i < observed.lines.size(); ++i) Mix(outcome += observed.lines[i], observed.times[i]);
+      for (size_t i = 0; i < observed.lines.size(); ++i)
+        Mix(outcome += observed.lines[i], observed.times[i]);
       for (const std::string& v : violations) outcome += "!" + v;
       report.outcomes.insert(outcome);
     }

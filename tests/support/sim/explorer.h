@@ -79,7 +79,7 @@ Report Explore(const Bounds& bounds);
 // and what the room got.
 struct Moment {
   double time;
-  bool ending;              // Exit, close or a session end under way
+  bool ending;                 // Exit, close or a session end under way
   std::string line_in_flight;  // the line the worker has and the panel waits for
 };
 struct Observed {
