@@ -240,6 +240,23 @@ TEST(ExitAndClose, SlowClientDoesNotHoldUpTheEnd) {
   EXPECT_EQ(p.Lines()[3], kBanner);
 }
 
+// The client stalls 12 s inside the sign-off banner's Enter: the panel
+// stops waiting for it 5 s later, at 25 s, and the deadline at 25.5 s falls
+// in the pause before the next line: the program ends at the deadline.
+TEST(ExitAndClose, ADeadlineInThePauseBetweenLinesEndsTheProgramOnTime) {
+  Program p(36000.0);
+  p.panel.At(20, [&] {
+    int message = 0;
+    p.chat.next_fault = [message]() mutable {
+      return ++message == 3 ? sim::Fault::kStall : sim::Fault::kNone;
+    };
+    p.panel.Click(kExit);
+  });
+  p.Start(100);
+  EXPECT_TRUE(p.panel.Quit());
+  EXPECT_DOUBLE_EQ(p.panel.QuitAt(), 25.5);
+}
+
 TEST(ExitAndClose, WhileIdlePostOnlyTheSignOffAndEnd) {
   for (bool close : {false, true}) {
     Program p(36000.0);

@@ -16,8 +16,6 @@ constexpr double kSlowSeconds = 3.0;
 constexpr double kStallSeconds = 12.0;
 // A client that has not answered for this long counts as hung.
 constexpr double kHungAfter = 5.0;
-// How long after an Enter a client that sends late sends its box.
-constexpr double kLateSendSeconds = 0.05;
 
 }  // namespace
 
@@ -160,7 +158,7 @@ SendResult ChatClient::SendChar(WindowHandle box, unsigned character) {
     if (character != 13) return;
     if (!send_late_) return SendBox(box, at);
     late_box_ = box;
-    late_at_ = at + kLateSendSeconds;
+    late_at_ = at + late_send_seconds;
   });
 }
 

@@ -73,6 +73,8 @@ class ChatClient : public WindowOps {
 
   // Decides each message's fault; none when unset.
   std::function<Fault()> next_fault;
+  // How long after an Enter a client that sends late sends its box.
+  double late_send_seconds = 0.05;
   // Messages sent from the worker's clock `time` on.
   void SetClock(double time) { clock_ = time; }
   double Clock() const { return clock_; }
