@@ -102,12 +102,17 @@ TEST(PostChatLine, SingleRichTextBoxIsLeftAlone) {
   EXPECT_EQ(chat.TextOf(chat.Child(room, 0)), "");
 }
 
+// An emptied box cannot tell that an empty line was sent: the draft goes back
+// at once rather than after the whole wait for the line to leave.
 TEST(PostChatLine, EmptyLineIsPostedLikeAnyOther) {
   ChatClient chat;
-  chat.AddRoom(chat.AddClient());
+  const WindowHandle box = chat.Child(chat.AddRoom(chat.AddClient()), 1);
+  chat.TextOf(box) = "draft";
   Post(chat, "");
   ASSERT_EQ(chat.Posted().size(), 1u);
   EXPECT_EQ(chat.Posted()[0].text, "");
+  EXPECT_EQ(chat.TextOf(box), "draft");
+  EXPECT_DOUBLE_EQ(chat.Clock(), 0);
 }
 
 TEST(PostChatLine, UsersDraftAndCaretArePutBackAndAnEmptyBoxStaysEmpty) {
