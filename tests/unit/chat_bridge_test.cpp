@@ -191,47 +191,39 @@ TEST(PostChatLine, EveryFaultAtEveryMessageKeepsTheDraftAndNeverPostsAGivenUpLin
   }
 }
 
-// A client that sends its box 50 ms after the Enter has returned: the draft
-// goes back only once our line has left the box, so the room never gets it.
-// The bridge waits up to the bound on one message, 5 s, for the line to leave.
+// A client that sends its box some time after the Enter has returned: the
+// draft goes back only once our line has left the box, so the room never gets
+// it. The bridge waits up to the bound on one message, 5 s, for the line to
+// leave; a client that stalls 12 s inside the Enter is waited for again once
+// it answers.
 TEST(PostChatLine, ClientThatSendsLateGetsOurLineAndTheDraftComesBackAfter) {
-  for (const double late : {0.05, 4.5}) {
+  struct LateCase {
+    double late;
+    bool stall_in_enter;
+    double posted_at;
+  };
+  for (const LateCase c :
+       {LateCase{0.05, false, 0.05}, LateCase{4.5, false, 4.5}, LateCase{0.05, true, 12.05}}) {
+    SCOPED_TRACE(testing::Message() << c.late << (c.stall_in_enter ? " after a stall" : ""));
     ChatClient chat;
     const WindowHandle box = chat.Child(chat.AddRoom(chat.AddClient()), 1);
     chat.TextOf(box) = "half-typed draft";
     chat.Select(box, 4, 4);
-    chat.late_send_seconds = late;
-    chat.next_fault = [] { return Fault::kSendLate; };
-    EXPECT_EQ(Post(chat, "line").outcome, LineOutcome::kPosted);
+    chat.late_send_seconds = c.late;
+    int message = 0;
+    chat.next_fault = [&] {
+      ++message;
+      if (message == 1) return Fault::kSendLate;
+      return message == 3 && c.stall_in_enter ? Fault::kStall : Fault::kNone;
+    };
+    double settled = 0;
+    EXPECT_EQ(PostAndRecover(chat, "line", &settled).outcome, LineOutcome::kPosted);
     chat.Settle();
-    EXPECT_EQ(chat.PostedTexts(), Strings{"line"}) << late;
-    EXPECT_DOUBLE_EQ(chat.Posted()[0].time, late);
-    EXPECT_EQ(chat.TextOf(box), "half-typed draft") << late;
+    EXPECT_EQ(chat.PostedTexts(), Strings{"line"});
+    EXPECT_DOUBLE_EQ(chat.Posted()[0].time, c.posted_at);
+    EXPECT_EQ(chat.TextOf(box), "half-typed draft");
     EXPECT_EQ(chat.SelectionOf(box), (std::pair<std::uint32_t, std::uint32_t>{4, 4}));
   }
-}
-
-// The same client stalls 12 s inside the Enter: the worker gives up waiting
-// after 5 s, and once the client answers again it still waits for the line to
-// leave the box before the draft goes back.
-TEST(Recover, ClientThatSendsLateAfterAStallGetsOurLineAndTheDraftComesBackAfter) {
-  ChatClient chat;
-  const WindowHandle box = chat.Child(chat.AddRoom(chat.AddClient()), 1);
-  chat.TextOf(box) = "half-typed draft";
-  chat.Select(box, 4, 4);
-  int message = 0;
-  chat.next_fault = [&] {
-    ++message;
-    return message == 1 ? Fault::kSendLate : message == 3 ? Fault::kStall : Fault::kNone;
-  };
-  const LineResult result = Post(chat, "line");
-  EXPECT_EQ(result.outcome, LineOutcome::kPosted);
-  EXPECT_TRUE(Recover(chat, result, [] { return false; }));
-  chat.Settle();
-  EXPECT_EQ(chat.PostedTexts(), Strings{"line"});
-  EXPECT_DOUBLE_EQ(chat.Posted()[0].time, 12.05);
-  EXPECT_EQ(chat.TextOf(box), "half-typed draft");
-  EXPECT_EQ(chat.SelectionOf(box), (std::pair<std::uint32_t, std::uint32_t>{4, 4}));
 }
 
 // Stalled once inside the line's text and again inside putting the draft
