@@ -293,7 +293,7 @@ struct Trace {
 
 std::vector<std::string> Run(const Schedule& schedule, const Bounds& bounds,
                              std::unordered_set<std::string>* seen, Trace* trace,
-                             std::int64_t* pruned, Observed* observed) {
+                             std::int64_t* pruned, std::string* transcript) {
   Program p(bounds.start_time_of_day);
   p.chat.TextOf(p.Box()) = kDraft;
   p.chat.Select(p.Box(), kDraftCaret, kDraftCaret);
@@ -311,15 +311,7 @@ std::vector<std::string> Run(const Schedule& schedule, const Bounds& bounds,
   bool session_ended = false;
   size_t next = 0;
   int point = 0;
-  const auto due = [&](int here) {
-    if (next >= schedule.size() || schedule[next].point != here) return false;
-    if (observed != nullptr) {
-      const bool in_flight = p.channel.LineInFlight();
-      observed->moments.push_back({p.panel.Now(), p.handlers.Ending(),
-                                   in_flight ? p.channel.Lines().back().text : std::string()});
-    }
-    return true;
-  };
+  const auto due = [&](int here) { return next < schedule.size() && schedule[next].point == here; };
   p.panel.on_yield = [&]() -> bool {
     // Nothing can come before the load event: it is queued before the panel
     // takes any input.
@@ -377,9 +369,8 @@ std::vector<std::string> Run(const Schedule& schedule, const Bounds& bounds,
       return due(here) ? ToFault(schedule[next++].action) : Fault::kNone;
     };
   p.Start(bounds.horizon_seconds);
-  if (observed != nullptr) {
-    observed->lines = p.Lines();
-    for (const PostedLine& line : p.chat.Posted()) observed->times.push_back(line.time);
+  if (transcript != nullptr) {
+    for (const PostedLine& line : p.chat.Posted()) Mix(*transcript += line.text, line.time);
   }
   const auto add = [&violations](std::vector<std::string> more) {
     for (std::string& v : more) violations.push_back(std::move(v));
@@ -409,9 +400,8 @@ std::string Describe(const Schedule& schedule) {
   return "[" + text + "]";
 }
 
-std::vector<std::string> RunSchedule(const Schedule& schedule, const Bounds& bounds,
-                                     Observed* observed) {
-  return Run(schedule, bounds, nullptr, nullptr, nullptr, observed);
+std::vector<std::string> RunSchedule(const Schedule& schedule, const Bounds& bounds) {
+  return Run(schedule, bounds, nullptr, nullptr, nullptr, nullptr);
 }
 
 Report Explore(const Bounds& bounds) {
@@ -423,13 +413,10 @@ Report Explore(const Bounds& bounds) {
     const Schedule schedule = std::move(stack.back());
     stack.pop_back();
     Trace trace;
-    Observed observed;
+    std::string outcome;
     const auto violations = Run(schedule, bounds, &seen, &trace, &report.pruned,
-                                bounds.keep_outcomes ? &observed : nullptr);
+                                bounds.keep_outcomes ? &outcome : nullptr);
     if (bounds.keep_outcomes) {
-      std::string outcome;
-      for (size_t i = 0; i < observed.lines.size(); ++i)
-        Mix(outcome += observed.lines[i], observed.times[i]);
       for (const std::string& v : violations) outcome += "!" + v;
       report.outcomes.insert(outcome);
     }

@@ -75,22 +75,8 @@ struct Report {
 
 Report Explore(const Bounds& bounds);
 
-// What a run of one schedule met: for each injection, the moment it came at;
-// and what the room got.
-struct Moment {
-  double time;
-  bool ending;                 // Exit, close or a session end under way
-  std::string line_in_flight;  // the line the worker has and the panel waits for
-};
-struct Observed {
-  std::vector<Moment> moments;
-  std::vector<std::string> lines;
-  std::vector<double> times;
-};
-
 // Runs one schedule and returns what it broke (empty when nothing).
-std::vector<std::string> RunSchedule(const Schedule& schedule, const Bounds& bounds,
-                                     Observed* observed = nullptr);
+std::vector<std::string> RunSchedule(const Schedule& schedule, const Bounds& bounds);
 
 std::string Describe(const Schedule& schedule);
 

@@ -43,7 +43,7 @@ enum class Fault {
   kStall,      // stalls 12 s inside it, then wakes and goes on
   kHang,       // stalls inside it and never answers again
   kCloseRoom,  // closes the room while handling it: the message is lost
-  kSendLate,   // from this message on, sends its box 50 ms after each Enter
+  kSendLate,   // from this message on, sends its box a while after each Enter
 };
 
 // The chat client's windows, and how the client answers messages. Handles
