@@ -14,8 +14,7 @@ add_executable(dizod_unit_tests
   tests/unit/chat_worker_test.cpp
   tests/unit/pause_test.cpp
   tests/unit/panel_handlers_test.cpp
-  tests/unit/explorer_test.cpp
-  tests/unit/deferred_and_ending_test.cpp)
+  tests/unit/explorer_test.cpp)
 target_link_libraries(dizod_unit_tests PRIVATE dizod_sim GTest::gtest_main)
 gtest_discover_tests(dizod_unit_tests DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 120)
 

@@ -1,6 +1,15 @@
+// The panel's handlers in virtual time: what the room gets and when, for
+// timed user actions and a chat client that may be slow or stall. Orderings
+// no script here spells out are the explorer's.
+
 #include "panel/panel_handlers.h"
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <map>
+#include <sstream>
 
 #include "tests/support/sim/announcements.h"
 #include "tests/support/sim/sim.h"
@@ -10,293 +19,283 @@ namespace {
 
 using sim::Announcement;
 using sim::Program;
+using Events = std::vector<std::string>;
 
-constexpr Control kStart = Control::kCommand1;
-constexpr Control kStop = Control::kCommand2;
-constexpr Control kExit = Control::kCommand3;
-
-std::vector<double> Times(const Program& p) {
-  std::vector<double> times;
-  for (const auto& line : p.chat.Posted()) times.push_back(line.time);
-  return times;
+std::string Stamp(double seconds, const std::string& what) {
+  std::ostringstream text;
+  text << seconds << " " << what;
+  return text.str();
 }
 
-std::vector<Announcement> Split(const Program& p) {
-  const auto split = sim::SplitAnnouncements(p.Lines());
-  EXPECT_TRUE(split.has_value()) << "transcript is not whole announcements";
-  return split.value_or(std::vector<Announcement>{});
-}
-
-// The buttons and the timer agree with each other and idle is as expected.
-void ExpectIdle(Program& p, bool on) {
-  EXPECT_EQ(p.panel.Enabled(kStart), !on);
-  EXPECT_EQ(p.panel.Enabled(kStop), on);
-  EXPECT_EQ(p.panel.Enabled(Control::kTimer1), on);
-}
-
-const std::string kBanner(sim::text::kBanner);
-const std::string kWideBanner(sim::text::kWideBanner);
-const std::string kByLine(sim::text::kByLine);
-const std::string kActivated(sim::text::kActivated);
-const std::string kIdleOn(sim::text::kIdleOn);
-const std::string kIdleOff(sim::text::kIdleOff);
-
-TEST(StartUp, PostsTheStartupLinesOneSecondApartWithIdleOff) {
-  Program p(36000.0);
-  p.Start(100);
-  EXPECT_EQ(p.Lines(), (std::vector<std::string>{kBanner, kByLine, kActivated}));
-  EXPECT_EQ(Times(p), (std::vector<double>{0, 1, 2}));
-  EXPECT_EQ(p.panel.KeepOnTopCalls(), 1);
-  ExpectIdle(p, false);
-  EXPECT_EQ(p.panel.Text(Control::kText2), "0");
-  EXPECT_EQ(p.panel.Text(Control::kText1), "Reason");
-  EXPECT_FALSE(p.panel.Quit());
-}
-
-TEST(StartUp, WithoutAChatRoomStillMakesBothPauses) {
-  Program p(36000.4, /*with_room=*/false);
-  // Marks: 36000 (pause ends at 0.6), then 36001 (ends at 1.6).
-  p.panel.ClickAt(1.2, kStart);
-  p.panel.At(1.5, [&] { EXPECT_TRUE(p.panel.Enabled(kStart)); });
-  p.panel.At(1.7, [&] { EXPECT_FALSE(p.panel.Enabled(kStart)); });
-  p.Start(100);
-  EXPECT_EQ(p.chat.TotalMessages(), 0);
-  ExpectIdle(p, true);
-}
-
-TEST(IdleMode, FullTranscriptOfTwoIdlePeriods) {
-  Program p(36000.0);
-  p.panel.SetText(Control::kText1, "lunch");
-  p.panel.ClickAt(10, kStart);
-  p.panel.ClickAt(150, kStop);
-  p.panel.ClickAt(160, kStart);
-  p.panel.ClickAt(230, kStop);
-  p.Start(400);
-
-  const std::string reason = "º·-.· Reason: lunch ·.-·º";
-  const std::vector<std::vector<std::string>> announcements = {
-      {kBanner, kByLine, kActivated},
-      {kWideBanner, kIdleOn, reason},
-      {kBanner, reason, "º·-.· User Has Been Idle For: 1 minutes ·.-·º"},
-      {kBanner, reason, "º·-.· User Has Been Idle For: 2 minutes ·.-·º"},
-      {kBanner, kIdleOff, "º·-.· User Was Idle For 2 minutes ·.-·º"},
-      {kWideBanner, kIdleOn, reason},
-      {kBanner, reason, "º·-.· User Has Been Idle For: 1 minutes ·.-·º"},
-      {kBanner, kIdleOff, "º·-.· User Was Idle For 1 minutes ·.-·º"},
+// "<seconds> <code>[ <text>]" written out as the room shows the line; other
+// entries ("22 returned", "25.5 quit") stay as they are.
+std::string Expand(const std::string& entry) {
+  using namespace sim::text;
+  const std::map<std::string, std::string_view> fixed = {
+      {"B", kBanner},      {"W", kWideBanner}, {"Y", kByLine},   {"A", kActivated},
+      {"U", kDeactivated}, {"On", kIdleOn},    {"Off", kIdleOff}};
+  std::istringstream in(entry);
+  std::string time, code, text;
+  in >> time >> code;
+  std::getline(in, text);
+  if (!text.empty()) text.erase(0, 1);
+  const auto compose = [&](std::string_view prefix, std::string_view suffix) {
+    return time + " " + std::string(prefix) + text + std::string(suffix);
   };
-  std::vector<std::string> expected;
-  for (const auto& a : announcements) expected.insert(expected.end(), a.begin(), a.end());
-  EXPECT_EQ(p.Lines(), expected);
-  EXPECT_EQ(Times(p),
-            (std::vector<double>{0,   1,   2,   10,  11,  12,  75,  76,  77,  140, 141, 142,
-                                 150, 151, 152, 160, 161, 162, 225, 226, 227, 230, 231, 232}));
-  ExpectIdle(p, false);
-  EXPECT_EQ(p.panel.Text(Control::kText2), "0");
-  EXPECT_FALSE(p.handlers.LoopRunning());
+  if (fixed.count(code)) return time + " " + std::string(fixed.at(code));
+  if (code == "R") return compose(kReasonPrefix, kReasonSuffix);
+  if (code == "M") return compose(kHasBeenIdlePrefix, kMinutesSuffix);
+  if (code == "I") return compose(kWasIdlePrefix, kMinutesSuffix);
+  return entry;
 }
 
-TEST(IdleMode, ReasonIsPostedExactlyAsTypedAndReadAtEachPost) {
-  Program p(36000.0);
-  p.panel.SetText(Control::kText1, "");
-  p.panel.ClickAt(10, kStart);
-  p.panel.At(30, [&] { p.panel.SetText(Control::kText1, "  back soon  "); });
-  p.Start(80);
-  const auto lines = p.Lines();
-  ASSERT_EQ(lines.size(), 9u);
-  EXPECT_EQ(lines[5], "º·-.· Reason:  ·.-·º");
-  EXPECT_EQ(lines[7], "º·-.· Reason:   back soon   ·.-·º");
+// Makes the n-th message to the client from now on (every one, for 0) fail so.
+void FaultFromNow(Program& p, sim::Fault fault, int nth) {
+  p.chat.next_fault = [fault, nth, count = 0]() mutable {
+    return nth == 0 || ++count == nth ? fault : sim::Fault::kNone;
+  };
 }
 
-TEST(IdleMode, WithoutAChatRoomTheCounterKeepsTheSameTime) {
-  Program with(36000.0), without(36000.0, false);
-  for (Program* p : {&with, &without}) {
-    p->panel.ClickAt(10, kStart);
-    p->panel.At(300, [p] { p->panel.SetText(Control::kText1, p->panel.Text(Control::kText2)); });
-    p->Start(301);
+// Runs the program through "<seconds> <action>[ <text>]" until `until`, and
+// returns what happened, in time order: the lines the room got, when a
+// session-end handler returned, when the program quit, and else how it stands.
+Events Play(Program& p, const Events& actions, double until) {
+  std::vector<std::pair<double, std::string>> events;
+  for (const std::string& action : actions) {
+    std::istringstream in(action);
+    double at = 0;
+    std::string verb, text;
+    in >> at >> verb;
+    std::getline(in, text);
+    if (!text.empty()) text.erase(0, 1);
+    p.panel.At(at, [&p, &events, verb, text] {
+      const int nth = verb == "Slow" || verb == "Stall" ? std::atoi(text.c_str()) : 0;
+      if (verb == "Start") p.panel.Click(Control::kCommand1);
+      if (verb == "Stop") p.panel.Click(Control::kCommand2);
+      if (verb == "Exit") p.panel.Click(Control::kCommand3);
+      if (verb == "Close") p.handlers.OnClose();
+      if (verb == "About") p.handlers.OnAboutClick();
+      if (verb == "Reason") p.panel.SetText(Control::kText1, text);
+      if (verb == "Count") p.panel.SetText(Control::kText2, text);
+      if (verb == "Slow") FaultFromNow(p, sim::Fault::kSlow, nth);
+      if (verb == "Stall") FaultFromNow(p, sim::Fault::kStall, nth);
+      if (verb == "EndSession") {
+        p.handlers.OnEndSession();
+        events.emplace_back(p.panel.Now(), "returned");
+      }
+    });
   }
-  EXPECT_EQ(without.chat.TotalMessages(), 0);
-  EXPECT_EQ(without.panel.Text(Control::kText1), "4");
-  EXPECT_EQ(with.panel.Text(Control::kText1), "4");
+  p.Start(until);
+  std::vector<std::pair<double, std::string>> all;
+  for (const auto& line : p.chat.Posted()) all.emplace_back(line.time, line.text);
+  all.insert(all.end(), events.begin(), events.end());
+  if (p.panel.Quit())
+    all.emplace_back(p.panel.QuitAt(), p.panel.Hidden() ? "quit, hidden" : "quit");
+  std::stable_sort(all.begin(), all.end(), [](auto& a, auto& b) { return a.first < b.first; });
+  Events result;
+  for (const auto& [at, what] : all) result.push_back(Stamp(at, what));
+  if (!p.panel.Quit()) {
+    const bool on = p.panel.Enabled(Control::kCommand2);
+    result.push_back(std::string(on ? "idle on" : "idle off") + ", counter " +
+                     p.panel.Text(Control::kText2));
+  }
+  return result;
 }
 
-TEST(IdleMode, AFullDayOfCyclesCountsExactlyWithoutGrowing) {
-  Program p(50000.3);  // spans midnight
-  p.panel.ClickAt(10, kStart);
-  p.panel.ClickAt(86400 + 10.5, kStop);
-  p.Start(86400 + 20);
-  const auto announcements = Split(p);
-  int minutes = 0;
-  for (const auto& a : announcements) {
-    if (a.kind == Announcement::kMinute) {
-      EXPECT_EQ(a.detail, std::to_string(++minutes));
+struct Script {
+  const char* name;
+  Events actions;
+  double until;
+  Events expected;  // codes: Banner, Wide banner, bY-line, Activated, Unactivated,
+                    // idle On and Off, Reason, Minute count, was Idle count
+};
+
+const Script kScripts[] = {
+    {"StartUpLinesOneSecondApart", {}, 100, {"0 B", "1 Y", "2 A", "idle off, counter 0"}},
+    {"TwoIdlePeriodsAndTheReasonReadAtEachPost",
+     {"0 Reason lunch", "10 Start", "100 Reason   back soon  ", "150 Stop", "160 Start",
+      "230 Stop"},
+     400,
+     {"0 B",
+      "1 Y",
+      "2 A",
+      "10 W",
+      "11 On",
+      "12 R lunch",
+      "75 B",
+      "76 R lunch",
+      "77 M 1",
+      "140 B",
+      "141 R   back soon  ",
+      "142 M 2",
+      "150 B",
+      "151 Off",
+      "152 I 2",
+      "160 W",
+      "161 On",
+      "162 R   back soon  ",
+      "225 B",
+      "226 R   back soon  ",
+      "227 M 1",
+      "230 B",
+      "231 Off",
+      "232 I 1",
+      "idle off, counter 0"}},
+    // Clicks and About during another handler's lines run after those lines,
+    // in the order they came.
+    {"ClicksDuringASequenceRunAfterIt",
+     {"10 Start", "76.5 Stop", "78.5 Start", "79.5 About"},
+     200,
+     {"0 B",         "1 Y",
+      "2 A",         "10 W",
+      "11 On",       "12 R Reason",
+      "75 B",        "76 R Reason",
+      "77 M 1",      "77 B",
+      "78 Off",      "79 I 1",
+      "79 W",        "80 On",
+      "81 R Reason", "81 B",
+      "82 Y",        "83 A",
+      "146 B",       "147 R Reason",
+      "148 M 1",     "idle on, counter 1"}},
+    // About while the loop waits keeps the loop's timing.
+    {"AboutWhileIdleChangesNothing",
+     {"10 Start", "11.5 About", "40 About"},
+     200,
+     {"0 B", "1 Y", "2 A", "10 W", "11 On", "12 R Reason", "12 B", "13 Y", "14 A", "40 B", "41 Y",
+      "42 A", "75 B", "76 R Reason", "77 M 1", "140 B", "141 R Reason", "142 M 2",
+      "idle on, counter 2"}},
+    // About runs from 73.5 to 76 s, past the end of the loop's pause at 75 s:
+    // what it deferred runs before the minute that fell due meanwhile.
+    {"AStopDeferredPastTheLoopsDeadlineGoesBeforeTheMinute",
+     {"10 Start", "73.5 About", "74.2 Stop"},
+     200,
+     {"0 B", "1 Y", "2 A", "10 W", "11 On", "12 R Reason", "73.5 B", "75 Y", "76 A", "76 B",
+      "77 Off", "78 I 0", "idle off, counter 0"}},
+    {"AboutsDeferredPastTheLoopsDeadlineRunOnceBeforeTheMinute",
+     {"10 Start", "73.5 About", "74.2 About", "74.6 About"},
+     150,
+     {"0 B", "1 Y", "2 A", "10 W", "11 On", "12 R Reason", "73.5 B", "75 Y", "76 A", "76 B", "77 Y",
+      "78 A", "78 B", "79 R Reason", "80 M 1", "143 B", "144 R Reason", "145 M 2",
+      "idle on, counter 2"}},
+    {"ACounterThatIsNotANumberCountsFromZero",
+     {"10 Start", "30 Count not a number"},
+     100,
+     {"0 B", "1 Y", "2 A", "10 W", "11 On", "12 R Reason", "75 B", "76 R Reason", "77 M 1",
+      "idle on, counter 1"}},
+    {"ExitWhileIdlePostsOnlyTheSignOff",
+     {"10 Start", "100 Exit"},
+     300,
+     {"0 B", "1 Y", "2 A", "10 W", "11 On", "12 R Reason", "75 B", "76 R Reason", "77 M 1", "100 B",
+      "101 Y", "102 U", "102 quit"}},
+    {"CloseHidesThePanelFirst",
+     {"10 Start", "100 Close"},
+     300,
+     {"0 B", "1 Y", "2 A", "10 W", "11 On", "12 R Reason", "75 B", "76 R Reason", "77 M 1", "100 B",
+      "101 Y", "102 U", "102 quit, hidden"}},
+    // A client that takes 3 s over every message would hold a sign-off up for
+    // 20 s: the program is gone 5.5 s after Exit. The banner was on its way.
+    {"ASlowClientDoesNotHoldUpTheEnd",
+     {"20 Slow", "20 Exit"},
+     100,
+     {"0 B", "1 Y", "2 A", "25.5 quit", "29 B"}},
+    // Stalled 12 s inside the banner's Enter: the panel stops waiting at 25 s,
+    // and the deadline falls in the pause before the next line.
+    {"ADeadlineInThePauseBetweenLinesEndsTheProgramOnTime",
+     {"20 Stall 3", "20 Exit"},
+     100,
+     {"0 B", "1 Y", "2 A", "25.5 quit", "32 B"}},
+    // Windows may end the process as soon as the session-end handler returns.
+    {"SessionEndSignsOffAndReturnsWhenTheSignOffIsOut",
+     {"10 Start", "40 EndSession"},
+     100,
+     {"0 B", "1 Y", "2 A", "10 W", "11 On", "12 R Reason", "40 B", "41 Y", "42 U", "42 returned",
+      "42 quit, hidden"}},
+    // The banner's Enter takes the client 3 s; the session end comes meanwhile
+    // and goes on with the next line once it is out: each line goes out once.
+    {"SessionEndWhileASignOffLineIsOnItsWayGoesOnWithTheNext",
+     {"20 Slow 3", "20 Exit", "21 EndSession"},
+     100,
+     {"0 B", "1 Y", "2 A", "23 B", "24 Y", "25 U", "25 returned", "25 quit"}},
+};
+
+TEST(Handlers, PlayTheirScripts) {
+  for (const Script& script : kScripts) {
+    Program p(36000.0);
+    Events expected;
+    for (const std::string& entry : script.expected) expected.push_back(Expand(entry));
+    EXPECT_EQ(Play(p, script.actions, script.until), expected) << script.name;
+  }
+}
+
+TEST(SessionEnd, DuringASignOffReturnsWhenItsLastLineIsOut) {
+  for (const char* how : {"Exit", "Close"}) {
+    for (const char* when : {"20", "20.5", "21", "21.7"}) {
+      Program p(36000.0);
+      const Events got =
+          Play(p, {std::string("20 ") + how, std::string(when) + " EndSession"}, 100);
+      Events expected;
+      for (const char* entry : {"0 B", "1 Y", "2 A", "20 B", "21 Y", "22 U", "22 returned"}) {
+        expected.push_back(Expand(entry));
+      }
+      expected.push_back(how == std::string("Exit") ? "22 quit" : "22 quit, hidden");
+      EXPECT_EQ(got, expected) << how << " " << when;
     }
+  }
+}
+
+// Without a room nothing is sent, yet every pause is made: Start clicked at
+// 1.2 s waits for the start-up's second pause, which ends at 1.6 s (marks at
+// 36000 and 36001), and the counter keeps the same time as with a room.
+TEST(NoChatRoom, EveryPauseIsMadeAndTheCounterKeepsTime) {
+  Program p(36000.4, /*with_room=*/false);
+  p.panel.ClickAt(1.2, Control::kCommand1);
+  p.panel.At(1.5, [&] { EXPECT_TRUE(p.panel.Enabled(Control::kCommand1)); });
+  p.panel.At(1.7, [&] { EXPECT_FALSE(p.panel.Enabled(Control::kCommand1)); });
+  p.panel.At(290, [&] { EXPECT_EQ(p.panel.Text(Control::kText2), "4"); });
+  p.Start(291);
+  EXPECT_EQ(p.chat.TotalMessages(), 0);
+}
+
+// Whatever the fraction of the second Start comes at, the first minute comes
+// 63 to 67.5 s after it.
+TEST(IdleLoop, FirstMinuteComesAfterStartHasReturned) {
+  for (double fraction : {0.0, 0.3, 0.5, 0.7, 0.95}) {
+    Program p(36001.0 + fraction);
+    p.panel.ClickAt(10, Control::kCommand1);
+    p.Start(200);
+    ASSERT_GE(p.Lines().size(), 9u);
+    EXPECT_EQ(p.Lines()[8], "º·-.· User Has Been Idle For: 1 minutes ·.-·º");
+    EXPECT_GE(p.chat.Posted()[6].time - 10, 63.5) << fraction;
+    EXPECT_LE(p.chat.Posted()[6].time - 10, 67.5) << fraction;
+  }
+}
+
+TEST(IdleLoop, AFullDayOfCyclesCountsExactlyWithoutGrowing) {
+  Program p(50000.3);  // spans midnight
+  p.panel.ClickAt(10, Control::kCommand1);
+  p.panel.ClickAt(86400 + 10.5, Control::kCommand2);
+  p.Start(86400 + 20);
+  const auto announcements = sim::SplitAnnouncements(p.Lines());
+  ASSERT_TRUE(announcements.has_value());
+  int minutes = 0;
+  for (const Announcement& a : *announcements) {
+    if (a.kind != Announcement::kMinute) continue;
+    EXPECT_EQ(a.detail, std::to_string(++minutes));
   }
   EXPECT_GE(minutes, 1320);  // one every 65 s or so
   EXPECT_LE(minutes, 1330);
-  ASSERT_FALSE(announcements.empty());
-  ASSERT_EQ(announcements.back().kind, Announcement::kIdleOff);
-  EXPECT_EQ(announcements.back().detail, std::to_string(minutes));
+  EXPECT_EQ(announcements->back().kind, Announcement::kIdleOff);
+  EXPECT_EQ(announcements->back().detail, std::to_string(minutes));
   EXPECT_LE(p.panel.MaxDepth(), 3);
 }
 
-TEST(IdleModeOrder, FirstMinuteComesAfterStartHasReturned) {
-  for (double fraction : {0.0, 0.3, 0.5, 0.7, 0.95}) {
-    Program p(36001.0 + fraction);
-    p.panel.ClickAt(10, kStart);
-    p.Start(200);
-    ASSERT_GE(p.Lines().size(), 9u);
-    EXPECT_EQ(p.Lines()[6], kBanner);
-    const double after = p.chat.Posted()[6].time - 10;
-    EXPECT_GE(after, 63.5) << fraction;
-    EXPECT_LE(after, 67.5) << fraction;
-    EXPECT_EQ(p.Lines()[8], "º·-.· User Has Been Idle For: 1 minutes ·.-·º");
-  }
-}
-
-// The cycle interrupted by Stop must not count nor post afterwards,
-// and a new Start is timed from itself.
-TEST(IdleModeOrder, CycleInterruptedByStopNeverResumes) {
-  Program p(36000.0);
-  p.panel.ClickAt(10, kStart);
-  p.panel.ClickAt(100, kStop);  // one cycle done (75-77), the next one waiting
-  p.Start(400);
-  const auto a = Split(p);
-  ASSERT_EQ(a.size(), 4u);
-  EXPECT_EQ(a[2].kind, Announcement::kMinute);
-  EXPECT_EQ(a[3].kind, Announcement::kIdleOff);
-  EXPECT_EQ(a[3].detail, "1");
-  EXPECT_EQ(p.panel.Text(Control::kText2), "0");
-  EXPECT_FALSE(p.handlers.LoopRunning());
-}
-
-TEST(IdleModeOrder, StartAgainBeforeTheOldPauseEndsIsTimedFromItself) {
-  for (double restart : {102.5, 103.0, 110.0, 139.0}) {
-    Program p(36000.0);
-    p.panel.ClickAt(10, kStart);
-    p.panel.ClickAt(100, kStop);
-    p.panel.ClickAt(restart, kStart);
-    p.Start(restart + 100);
-    const auto a = Split(p);
-    ASSERT_EQ(a.size(), 6u) << restart;
-    EXPECT_EQ(a[4].kind, Announcement::kIdleOn);
-    EXPECT_EQ(a[5].kind, Announcement::kMinute);
-    EXPECT_EQ(a[5].detail, "1");
-    const double idle_on = p.chat.Posted()[12].time, minute = p.chat.Posted()[15].time;
-    EXPECT_GE(minute - idle_on, 63.5) << restart;
-    EXPECT_LE(minute - idle_on, 67.5) << restart;
-  }
-}
-
-// Clicks during another handler's lines run after those lines.
-TEST(IdleModeOrder, ClicksDuringASequenceRunAfterIt) {
-  Program p(36000.0);
-  p.panel.ClickAt(10, kStart);
-  p.panel.ClickAt(76.5, kStop);   // during the minute announcement
-  p.panel.ClickAt(78.5, kStart);  // during Stop's lines
-  p.panel.AboutAt(79.5);          // during Stop's lines: after Start, which is queued first
-  p.Start(200);
-  const auto a = Split(p);
-  ASSERT_EQ(a.size(), 7u);
-  EXPECT_EQ(a[2].kind, Announcement::kMinute);
-  EXPECT_EQ(a[3].kind, Announcement::kIdleOff);
-  EXPECT_EQ(a[3].detail, "1");
-  EXPECT_EQ(a[4].kind, Announcement::kIdleOn);
-  EXPECT_EQ(a[5].kind, Announcement::kStartup);
-  EXPECT_EQ(a[6].kind, Announcement::kMinute);
-  EXPECT_EQ(a[6].detail, "1");
-  ExpectIdle(p, true);
-}
-
-// A counter that is not a whole number counts from 0.
-TEST(IdleModeOrder, CounterThatIsNotANumberCountsFromZero) {
+TEST(ParseCount, OnlyAWholeNumberCounts) {
   EXPECT_EQ(ParseCount("41"), 41u);
   EXPECT_EQ(ParseCount(" 7 "), 7u);
   for (const char* bad :
        {"", " ", "abc", "1.5", "-3", "+3", "12x", "99999999999999999999", "18446744073709551615"}) {
     EXPECT_EQ(ParseCount(bad), 0u) << bad;
   }
-  Program p(36000.0);
-  p.panel.ClickAt(10, kStart);
-  p.panel.At(30, [&] { p.panel.SetText(Control::kText2, "not a number"); });
-  p.Start(100);
-  EXPECT_EQ(p.Lines().back(), "º·-.· User Has Been Idle For: 1 minutes ·.-·º");
-  EXPECT_FALSE(p.panel.Quit());
-}
-
-// Exit and close sign off at once, close with the panel already off the screen.
-// A client that takes 3 s over every message would hold a sign-off up for
-// 20 s: the program stops waiting and is gone 5.5 s after Exit.
-TEST(ExitAndClose, SlowClientDoesNotHoldUpTheEnd) {
-  Program p(36000.0);
-  p.panel.At(20, [&] {
-    p.chat.next_fault = [] { return sim::Fault::kSlow; };
-    p.panel.Click(kExit);
-  });
-  p.Start(100);
-  EXPECT_TRUE(p.panel.Quit());
-  EXPECT_DOUBLE_EQ(p.panel.QuitAt(), 25.5);
-  // The banner was on its way when time ran out; it still reached the room.
-  ASSERT_EQ(p.Lines().size(), 4u);
-  EXPECT_EQ(p.Lines()[3], kBanner);
-}
-
-// The client stalls 12 s inside the sign-off banner's Enter: the panel
-// stops waiting for it 5 s later, at 25 s, and the deadline at 25.5 s falls
-// in the pause before the next line: the program ends at the deadline.
-TEST(ExitAndClose, ADeadlineInThePauseBetweenLinesEndsTheProgramOnTime) {
-  Program p(36000.0);
-  p.panel.At(20, [&] {
-    int message = 0;
-    p.chat.next_fault = [message]() mutable {
-      return ++message == 3 ? sim::Fault::kStall : sim::Fault::kNone;
-    };
-    p.panel.Click(kExit);
-  });
-  p.Start(100);
-  EXPECT_TRUE(p.panel.Quit());
-  EXPECT_DOUBLE_EQ(p.panel.QuitAt(), 25.5);
-}
-
-TEST(ExitAndClose, WhileIdlePostOnlyTheSignOffAndEnd) {
-  for (bool close : {false, true}) {
-    Program p(36000.0);
-    p.panel.ClickAt(10, kStart);
-    if (close) {
-      p.panel.CloseAt(100);
-    } else {
-      p.panel.ClickAt(100, kExit);
-    }
-    p.Start(300);
-    const auto lines = p.Lines();
-    ASSERT_EQ(lines.size(), 12u) << close;
-    EXPECT_EQ(std::vector<std::string>(lines.begin() + 9, lines.end()),
-              (std::vector<std::string>{kBanner, kByLine, "º·-.· UnActívated ·.-·º"}));
-    EXPECT_TRUE(p.panel.Quit());
-    EXPECT_EQ(p.panel.Hidden(), close);
-    EXPECT_FALSE(p.panel.Enabled(Control::kTimer1));
-    EXPECT_NEAR(p.panel.Now(), 102, 1e-9);  // the program ended right after its last line
-  }
-}
-
-TEST(About, ChangesNoStateWhileIdleIsOnAndNeverInterleaves) {
-  Program p(36000.0);
-  p.panel.ClickAt(10, kStart);
-  p.panel.AboutAt(11.5);  // during Start's lines: runs after them
-  p.panel.AboutAt(40);    // while the loop waits: runs at once
-  p.panel.At(199, [&] {
-    ExpectIdle(p, true);
-    EXPECT_TRUE(p.handlers.LoopRunning());
-  });
-  p.Start(200);
-  const auto a = Split(p);
-  ASSERT_EQ(a.size(), 6u);
-  EXPECT_EQ(a[1].kind, Announcement::kIdleOn);
-  EXPECT_EQ(a[2].kind, Announcement::kStartup);
-  EXPECT_EQ(a[3].kind, Announcement::kStartup);
-  EXPECT_EQ(a[4].kind, Announcement::kMinute);
-  EXPECT_EQ(a[4].detail, "1");
-  EXPECT_EQ(a[5].detail, "2");
-  EXPECT_EQ(p.chat.Posted()[12].time, 75);  // the loop kept its timing
 }
 
 }  // namespace

@@ -12,6 +12,26 @@ namespace dizod::sim {
 
 namespace {
 
+// What can happen at a moment of a run: a user's action, a stray tick or the
+// session's end when the panel's pump is entered; the panel dispatching a
+// waiting message before the worker's next step; or a fault of the chat
+// client when a message is sent to it.
+enum class Action {
+  kStart,
+  kStop,
+  kExit,
+  kAbout,
+  kClose,
+  kTick,
+  kReason,
+  kEndSession,
+  kPanelFirst,
+  kSlowClient,
+  kStallClient,
+  kHangClient,
+  kCloseRoom,
+  kSendLate
+};
 constexpr Action kUserActions[] = {Action::kStart,  Action::kStop,      Action::kExit,
                                    Action::kAbout,  Action::kClose,     Action::kTick,
                                    Action::kReason, Action::kEndSession};
@@ -20,6 +40,18 @@ constexpr Action kFaults[] = {Action::kSlowClient, Action::kStallClient, Action:
 constexpr const char* kActionNames[] = {"Start", "Stop",   "Exit",       "About",      "Close",
                                         "Tick",  "Reason", "EndSession", "PanelFirst", "Slow",
                                         "Stall", "Hang",   "CloseRoom",  "SendLate"};
+constexpr Fault kFaultOf[] = {Fault::kSlow, Fault::kStall, Fault::kHang, Fault::kCloseRoom,
+                              Fault::kSendLate};
+
+// An action delivered at the n-th moment of a run (pump entries, the worker's
+// steps while a message waits for the panel, and messages to the client
+// counted together).
+struct Injection {
+  int point;
+  Action action;
+};
+using Schedule = std::vector<Injection>;
+
 // The user's half-typed message in the room's input box.
 constexpr const char* kDraft = "typing é";
 constexpr std::uint32_t kDraftCaret = 3;
@@ -40,23 +72,6 @@ bool Offered(Program& p, Action action) {
 
 bool IsFault(Action action) {
   return action >= Action::kSlowClient;
-}
-
-Fault ToFault(Action action) {
-  switch (action) {
-    case Action::kSlowClient:
-      return Fault::kSlow;
-    case Action::kStallClient:
-      return Fault::kStall;
-    case Action::kHangClient:
-      return Fault::kHang;
-    case Action::kCloseRoom:
-      return Fault::kCloseRoom;
-    case Action::kSendLate:
-      return Fault::kSendLate;
-    default:
-      return Fault::kNone;
-  }
 }
 
 // `serial` counts the actions of the run so far, so each new reason differs.
@@ -113,8 +128,8 @@ void CheckAtRest(Program& p, std::vector<std::string>& violations) {
   }
 }
 
-}  // namespace
-
+// What a finished run's transcript breaks: whole announcements, true counts,
+// minutes never early, one sign-off at the very end of the program.
 std::vector<std::string> TranscriptViolations(Program& p) {
   std::vector<std::string> violations;
   // A run that the horizon stopped may end in the middle of a sequence.
@@ -164,6 +179,9 @@ std::vector<std::string> TranscriptViolations(Program& p) {
   return violations;
 }
 
+// What a run with a faulty client breaks: a message to the client from the
+// panel's own thread, a given-up line that reached the room, lines out of
+// order, the user's draft not back once the client answers.
 std::vector<std::string> ClientFaultViolations(Program& p, const Draft& draft) {
   std::vector<std::string> violations;
   const auto& records = p.channel.Lines();
@@ -193,12 +211,19 @@ std::vector<std::string> ClientFaultViolations(Program& p, const Draft& draft) {
   return violations;
 }
 
-std::vector<std::string> ClickViolations(const std::vector<PostedLine>& posted,
-                                         const std::vector<double>& start_clicks,
-                                         const std::vector<double>& stop_clicks, bool open_end) {
+// What the transcript breaks of the promises made to the clicks: after a Stop
+// click no idle line goes out but that Stop's idle-off announcement; after a
+// Start click none goes out before that Start's idle-on announcement.
+std::vector<std::string> ClickViolations(Program& p) {
+  // What counts is when the panel handed each line over: a client may send it
+  // a little later.
+  std::vector<PostedLine> posted = p.chat.Posted();
   std::vector<std::string> texts;
-  for (const PostedLine& line : posted) texts.push_back(line.text);
-  const auto split = SplitAnnouncements(texts, open_end);
+  for (PostedLine& line : posted) {
+    if (line.serial > 0) line.time = p.channel.Lines().at(line.serial - 1).submitted;
+    texts.push_back(line.text);
+  }
+  const auto split = SplitAnnouncements(texts, !p.panel.Quit());
   if (!split) return {};  // not whole announcements: TranscriptViolations says so
   // Whether an idle announcement begins after the click and before the first
   // announcement of the awaited kind. Handlers take no time here, so one that
@@ -214,31 +239,18 @@ std::vector<std::string> ClickViolations(const std::vector<PostedLine>& posted,
     return false;
   };
   std::vector<std::string> violations;
-  for (double click : stop_clicks) {
+  for (double click : p.panel.ClickTimes(Control::kCommand2)) {
     if (overtaken(click, Announcement::kIdleOff)) {
       violations.push_back("idle line between a Stop click and its idle-off");
     }
   }
-  for (double click : start_clicks) {
+  for (double click : p.panel.ClickTimes(Control::kCommand1)) {
     if (overtaken(click, Announcement::kIdleOn)) {
       violations.push_back("idle line between a Start click and its idle-on");
     }
   }
   return violations;
 }
-
-std::vector<std::string> ClickViolations(Program& p) {
-  // What counts is when the panel handed each line over: a client may send it
-  // a little later.
-  std::vector<PostedLine> posted = p.chat.Posted();
-  for (PostedLine& line : posted) {
-    if (line.serial > 0) line.time = p.channel.Lines().at(line.serial - 1).submitted;
-  }
-  return ClickViolations(posted, p.panel.ClickTimes(Control::kCommand1),
-                         p.panel.ClickTimes(Control::kCommand2), !p.panel.Quit());
-}
-
-namespace {
 
 void Mix(std::string& key, double value) {
   char text[32];
@@ -292,8 +304,8 @@ struct Trace {
 };
 
 std::vector<std::string> Run(const Schedule& schedule, const Bounds& bounds,
-                             std::unordered_set<std::string>* seen, Trace* trace,
-                             std::int64_t* pruned, std::string* transcript) {
+                             std::unordered_set<std::string>& seen, Trace& trace,
+                             std::int64_t& pruned) {
   Program p(bounds.start_time_of_day);
   p.chat.TextOf(p.Box()) = kDraft;
   p.chat.Select(p.Box(), kDraftCaret, kDraftCaret);
@@ -318,13 +330,9 @@ std::vector<std::string> Run(const Schedule& schedule, const Bounds& bounds,
     if (!p.loaded) return false;
     const int here = point++;
     if (p.panel.Depth() == 1 && !p.panel.Quit()) CheckAtRest(p, violations);
-    if (trace != nullptr && here >= branch_from && budget > 0) {
-      std::string key = StateKey(p, budget, session_ended);
-      if (bounds.pruning == Bounds::Pruning::kStateAndTranscript) {
-        for (const PostedLine& line : p.chat.Posted()) Mix(key += line.text, line.time);
-      }
-      const bool fresh = bounds.pruning == Bounds::Pruning::kNone || seen->insert(key).second;
-      if (!fresh) ++*pruned;
+    if (here >= branch_from && budget > 0) {
+      const bool fresh = seen.insert(StateKey(p, budget, session_ended)).second;
+      if (!fresh) ++pruned;
       std::vector<Action> offered;
       if (fresh && !p.panel.Quit()) {
         for (Action a : kUserActions) {
@@ -333,7 +341,7 @@ std::vector<std::string> Run(const Schedule& schedule, const Bounds& bounds,
           if (Offered(p, a)) offered.push_back(a);
         }
       }
-      trace->offered.push_back(offered);
+      trace.offered.push_back(offered);
     }
     if (!due(here)) return false;
     const Action action = schedule[next++].action;
@@ -350,9 +358,9 @@ std::vector<std::string> Run(const Schedule& schedule, const Bounds& bounds,
   };
   p.panel.on_worker_step = [&]() -> bool {
     const int here = point++;
-    if (trace != nullptr && here >= branch_from) {
-      trace->offered.push_back(budget > 0 ? std::vector<Action>{Action::kPanelFirst}
-                                          : std::vector<Action>{});
+    if (here >= branch_from) {
+      trace.offered.push_back(budget > 0 ? std::vector<Action>{Action::kPanelFirst}
+                                         : std::vector<Action>{});
     }
     if (!due(here)) return false;
     ++next;
@@ -361,17 +369,16 @@ std::vector<std::string> Run(const Schedule& schedule, const Bounds& bounds,
   if (bounds.max_faults > 0)
     p.chat.next_fault = [&]() -> Fault {
       const int here = point++;
-      if (trace != nullptr && here >= branch_from) {
+      if (here >= branch_from) {
         const bool offer = budget > 0 && faults_left;
-        trace->offered.push_back(offer ? std::vector<Action>(std::begin(kFaults), std::end(kFaults))
-                                       : std::vector<Action>{});
+        trace.offered.push_back(offer ? std::vector<Action>(std::begin(kFaults), std::end(kFaults))
+                                      : std::vector<Action>{});
       }
-      return due(here) ? ToFault(schedule[next++].action) : Fault::kNone;
+      if (!due(here)) return Fault::kNone;
+      const int fault = static_cast<int>(schedule[next++].action) - int(Action::kSlowClient);
+      return kFaultOf[fault];
     };
   p.Start(bounds.horizon_seconds);
-  if (transcript != nullptr) {
-    for (const PostedLine& line : p.chat.Posted()) Mix(*transcript += line.text, line.time);
-  }
   const auto add = [&violations](std::vector<std::string> more) {
     for (std::string& v : more) violations.push_back(std::move(v));
   };
@@ -389,8 +396,6 @@ std::vector<std::string> Run(const Schedule& schedule, const Bounds& bounds,
   return violations;
 }
 
-}  // namespace
-
 std::string Describe(const Schedule& schedule) {
   std::string text;
   for (const Injection& i : schedule) {
@@ -400,9 +405,7 @@ std::string Describe(const Schedule& schedule) {
   return "[" + text + "]";
 }
 
-std::vector<std::string> RunSchedule(const Schedule& schedule, const Bounds& bounds) {
-  return Run(schedule, bounds, nullptr, nullptr, nullptr, nullptr);
-}
+}  // namespace
 
 Report Explore(const Bounds& bounds) {
   Report report;
@@ -413,14 +416,7 @@ Report Explore(const Bounds& bounds) {
     const Schedule schedule = std::move(stack.back());
     stack.pop_back();
     Trace trace;
-    std::string outcome;
-    const auto violations = Run(schedule, bounds, &seen, &trace, &report.pruned,
-                                bounds.keep_outcomes ? &outcome : nullptr);
-    if (bounds.keep_outcomes) {
-      for (const std::string& v : violations) outcome += "!" + v;
-      report.outcomes.insert(outcome);
-    }
-    report.verdicts.insert(violations.begin(), violations.end());
+    const auto violations = Run(schedule, bounds, seen, trace, report.pruned);
     ++report.runs;
     report.deepest = std::max(report.deepest, static_cast<int>(schedule.size()));
     for (const std::string& v : violations) {

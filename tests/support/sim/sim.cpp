@@ -223,14 +223,6 @@ void Panel::ClickAt(double at, Control button) {
   At(at, [this, button] { Click(button); });
 }
 
-void Panel::AboutAt(double at) {
-  At(at, [this] { handlers_->OnAboutClick(); });
-}
-
-void Panel::CloseAt(double at) {
-  At(at, [this] { handlers_->OnClose(); });
-}
-
 void Panel::Click(Control button) {
   if (!enabled_.at(button)) return;
   clicks_[button].push_back(now_);
