@@ -25,81 +25,69 @@ LineResult PostAndRecover(ChatClient& chat, const std::string& text, double* set
   return result;
 }
 
-TEST(LocateChatRoom, NothingWithoutTheClientOrItsParts) {
-  ChatClient none;
-  EXPECT_EQ(LocateChatRoom(none), 0u);
-
-  ChatClient frame_only;
+// The line goes into the second rich-text box of the first document that has
+// a child of each of the four kinds a room has; no other window gets a message.
+TEST(LocateChatRoom, FirstDocumentWithAllFourKindsGetsTheLineInItsSecondRichTextBox) {
+  ChatClient none, frame_only;
   frame_only.AddTopLevel("AOL Frame25");
+  EXPECT_EQ(LocateChatRoom(none), 0u);
   EXPECT_EQ(LocateChatRoom(frame_only), 0u);
-
-  ChatClient no_documents;
-  no_documents.AddClient();
-  EXPECT_EQ(LocateChatRoom(no_documents), 0u);
-  EXPECT_EQ(no_documents.TotalMessages(), 0);
-}
-
-// Every document is asked for all four kinds of children, in this order,
-// even when one of them is missing.
-TEST(LocateChatRoom, DocumentLackingOneKindOfChildIsNoRoom) {
-  for (const char* missing : {"RICHCNTL", "_AOL_Listbox", "_AOL_Icon", "_AOL_Static"}) {
+  const Strings room = {"RICHCNTL", "RICHCNTL", "_AOL_Listbox", "_AOL_Icon", "_AOL_Static"};
+  struct Case {
+    const char* name;
+    std::vector<Strings> documents;  // the children of each, in order
+    int doc, box;                    // where the line goes; doc -1: nowhere
+  };
+  const Case cases[] = {
+      {"no document", {}, -1, 0},
+      {"no static", {{"RICHCNTL", "RICHCNTL", "_AOL_Listbox", "_AOL_Icon"}}, -1, 0},
+      {"no icon", {{"RICHCNTL", "RICHCNTL", "_AOL_Listbox", "_AOL_Static"}}, -1, 0},
+      {"no list", {{"RICHCNTL", "RICHCNTL", "_AOL_Icon", "_AOL_Static"}}, -1, 0},
+      {"no rich text", {{"_AOL_Listbox", "_AOL_Icon", "_AOL_Static"}}, -1, 0},
+      {"one rich-text box", {{"RICHCNTL", "_AOL_Listbox", "_AOL_Icon", "_AOL_Static"}}, -1, 0},
+      {"three",
+       {{"RICHCNTL", "RICHCNTL", "RICHCNTL", "_AOL_Listbox", "_AOL_Icon", "_AOL_Static"}},
+       0,
+       1},
+      {"decoys first", {{}, {"RICHCNTL", "_AOL_Listbox", "_AOL_Icon"}, room, room}, 2, 1},
+  };
+  for (const Case& c : cases) {
     ChatClient chat;
     const WindowHandle area = chat.AddClient();
-    const WindowHandle doc = chat.AddChild(area, "AOL Child");
-    for (const char* kind : {"RICHCNTL", "RICHCNTL", "_AOL_Listbox", "_AOL_Icon", "_AOL_Static"}) {
-      if (std::string(kind) != missing) chat.AddChild(doc, kind);
+    std::vector<WindowHandle> docs;
+    for (const Strings& children : c.documents) {
+      docs.push_back(chat.AddChild(area, "AOL Child"));
+      for (const std::string& child : children) chat.AddChild(docs.back(), child);
     }
-    EXPECT_EQ(LocateChatRoom(chat), 0u) << "missing " << missing;
-    EXPECT_EQ(chat.Lookups(), (Strings{"MDIClient", "AOL Child", "RICHCNTL", "_AOL_Listbox",
-                                       "_AOL_Icon", "_AOL_Static", "AOL Child"}))
-        << "missing " << missing;
-    Post(chat, "x");
-    EXPECT_EQ(chat.TotalMessages(), 0) << "missing " << missing;
+    const LineOutcome outcome = Post(chat, "line").outcome;
+    if (c.doc < 0) {
+      EXPECT_EQ(outcome, LineOutcome::kDropped) << c.name;
+      EXPECT_EQ(chat.TotalMessages(), 0) << c.name;
+      continue;
+    }
+    ASSERT_EQ(chat.PostedTexts(), Strings{"line"}) << c.name;
+    EXPECT_EQ(chat.Posted()[0].box, chat.Child(docs[c.doc], c.box)) << c.name;
+    EXPECT_EQ(chat.TotalMessages(), chat.MessagesTo(chat.Child(docs[c.doc], c.box))) << c.name;
   }
 }
 
-TEST(LocateChatRoom, GrandchildrenDoNotCount) {
+// Every document is asked for all four kinds of children, in this order, even
+// when one of them is missing; a document's grandchildren do not count.
+TEST(LocateChatRoom, AsksEachDocumentForAllFourKindsOfItsOwnChildren) {
   ChatClient chat;
   const WindowHandle area = chat.AddClient();
   const WindowHandle doc = chat.AddChild(area, "AOL Child");
-  const WindowHandle inner = chat.AddChild(doc, "Panel");
+  for (const char* kind : {"RICHCNTL", "RICHCNTL", "_AOL_Listbox", "_AOL_Static"}) {
+    chat.AddChild(doc, kind);
+  }
+  const WindowHandle inner = chat.AddChild(chat.AddChild(area, "AOL Child"), "Panel");
   for (const char* kind : {"RICHCNTL", "RICHCNTL", "_AOL_Listbox", "_AOL_Icon", "_AOL_Static"}) {
     chat.AddChild(inner, kind);
   }
   EXPECT_EQ(LocateChatRoom(chat), 0u);
-}
-
-TEST(LocateChatRoom, FirstQualifyingDocumentWinsAndDecoysArePassedOver) {
-  ChatClient chat;
-  const WindowHandle area = chat.AddClient();
-  chat.AddChild(area, "AOL Child");  // an empty document
-  const WindowHandle first = chat.AddRoom(area);
-  const WindowHandle second = chat.AddRoom(area);
-  EXPECT_EQ(LocateChatRoom(chat), first);
-  EXPECT_EQ(Post(chat, "hello").outcome, LineOutcome::kPosted);
-  ASSERT_EQ(chat.Posted().size(), 1u);
-  EXPECT_EQ(chat.Posted()[0].box, chat.Child(first, 1));
-  EXPECT_EQ(chat.MessagesTo(chat.Child(second, 1)), 0);
-}
-
-TEST(PostChatLine, SecondRichTextBoxOfThreeGetsTheLine) {
-  ChatClient chat;
-  const WindowHandle room = chat.AddRoom(chat.AddClient(), 3);
-  Post(chat, "line");
-  ASSERT_EQ(chat.Posted().size(), 1u);
-  EXPECT_EQ(chat.Posted()[0].box, chat.Child(room, 1));
-  EXPECT_EQ(chat.Posted()[0].text, "line");
-  EXPECT_EQ(chat.MessagesTo(chat.Child(room, 0)), 0);
-  EXPECT_EQ(chat.MessagesTo(chat.Child(room, 2)), 0);
-}
-
-TEST(PostChatLine, SingleRichTextBoxIsLeftAlone) {
-  ChatClient chat;
-  const WindowHandle room = chat.AddRoom(chat.AddClient(), 1);
-  EXPECT_EQ(Post(chat, "line").outcome, LineOutcome::kDropped);
-  EXPECT_TRUE(chat.Posted().empty());
-  EXPECT_EQ(chat.TotalMessages(), 0);
-  EXPECT_EQ(chat.TextOf(chat.Child(room, 0)), "");
+  EXPECT_EQ(chat.Lookups(), (Strings{"MDIClient", "AOL Child", "RICHCNTL", "_AOL_Listbox",
+                                     "_AOL_Icon", "_AOL_Static", "AOL Child", "RICHCNTL",
+                                     "_AOL_Listbox", "_AOL_Icon", "_AOL_Static", "AOL Child"}));
 }
 
 // An emptied box cannot tell that an empty line was sent: the draft goes back

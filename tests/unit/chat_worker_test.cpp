@@ -11,6 +11,7 @@
 #include <mutex>
 #include <random>
 #include <thread>
+#include <utility>
 #include <vector>
 
 namespace dizod {
@@ -24,42 +25,42 @@ void WaitFor(const std::function<bool()>& done) {
   while (!done() && std::chrono::steady_clock::now() < deadline) std::this_thread::sleep_for(1ms);
 }
 
-// A chat client with one room that answers at once and records what the room
-// got; every `behind_every`-th line's text is not taken in time, as from a
-// client that fell behind.
+// A chat client with one room that records what the room got; every
+// `behind_every`-th line's text is not taken in time, as from a client that
+// fell behind. Closed, it holds every message until it is opened.
 class RecordingOps : public WindowOps {
  public:
-  explicit RecordingOps(int behind_every = 0) : behind_every_(behind_every) {}
+  explicit RecordingOps(int behind_every = 0, bool open = true)
+      : open(open), behind_every_(behind_every) {}
+
+  std::atomic<bool> open;
+  std::atomic<int> entered{0};
+  std::atomic<int> answered{0};
 
   WindowHandle FindTopLevel(const char*) override { return 1; }
   WindowHandle FindChild(WindowHandle parent, WindowHandle after, const char*) override {
     return parent + after + 1;
   }
   SendResult ReadDraft(WindowHandle, Draft& draft) override {
-    const std::lock_guard lock(mutex_);
-    draft.text = box_;
-    return SendResult::kAnswered;
+    return Handle([&] { draft.text = box_; });
   }
   SendResult SetLine(WindowHandle, const std::string& text) override {
-    const std::lock_guard lock(mutex_);
-    box_ = text;
-    if (behind_every_ > 0 && ++sets_ % behind_every_ == 0) return SendResult::kTimedOut;
-    return SendResult::kAnswered;
+    bool behind = false;
+    const SendResult result = Handle([&] {
+      box_ = text;
+      behind = behind_every_ > 0 && ++sets_ % behind_every_ == 0;
+    });
+    return behind ? SendResult::kTimedOut : result;
   }
   SendResult SendChar(WindowHandle, unsigned) override {
-    const std::lock_guard lock(mutex_);
-    room_.push_back(box_);
-    box_.clear();
-    return SendResult::kAnswered;
+    return Handle([&] { room_.push_back(std::exchange(box_, "")); });
   }
   SendResult RestoreDraft(WindowHandle, const Draft& draft) override {
-    const std::lock_guard lock(mutex_);
-    box_ = draft.text;
-    return SendResult::kAnswered;
+    return Handle([&] { box_ = draft.text; });
   }
   SendResult Probe(WindowHandle) override {
     std::this_thread::yield();
-    return SendResult::kAnswered;
+    return Handle([] {});
   }
 
   std::vector<std::string> Room() {
@@ -68,6 +69,17 @@ class RecordingOps : public WindowOps {
   }
 
  private:
+  SendResult Handle(const std::function<void()>& handle) {
+    ++entered;
+    while (!open) std::this_thread::sleep_for(1ms);
+    {
+      const std::lock_guard lock(mutex_);
+      handle();
+    }
+    ++answered;
+    return SendResult::kAnswered;
+  }
+
   const int behind_every_;
   std::mutex mutex_;
   std::string box_;
@@ -170,33 +182,8 @@ TEST(ChatWorker, AClientThatFallsBehindMissesThatLineAndNoOther) {
   EXPECT_EQ(ops->Room(), expected);
 }
 
-class GatedOps : public WindowOps {
- public:
-  std::atomic<bool> open{false};
-  std::atomic<int> entered{0};
-  std::atomic<int> sent{0};
-
-  WindowHandle FindTopLevel(const char*) override { return 1; }
-  WindowHandle FindChild(WindowHandle parent, WindowHandle after, const char*) override {
-    return parent + after + 1;
-  }
-  SendResult ReadDraft(WindowHandle, Draft&) override { return Pass(); }
-  SendResult SetLine(WindowHandle, const std::string&) override { return Pass(); }
-  SendResult SendChar(WindowHandle, unsigned) override { return Pass(); }
-  SendResult RestoreDraft(WindowHandle, const Draft&) override { return Pass(); }
-  SendResult Probe(WindowHandle) override { return Pass(); }
-
- private:
-  SendResult Pass() {
-    ++entered;
-    while (!open) std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    ++sent;
-    return SendResult::kAnswered;
-  }
-};
-
 TEST(ChatWorker, TakesALineAtOnceRefusesAnotherWhileBusyAndWakesThePanel) {
-  auto ops = std::make_shared<GatedOps>();
+  auto ops = std::make_shared<RecordingOps>(0, false);
   std::atomic<int> wakes{0};
   ChatWorker worker(ops, [&] { ++wakes; });
   EXPECT_TRUE(worker.Submit("one"));
@@ -205,27 +192,24 @@ TEST(ChatWorker, TakesALineAtOnceRefusesAnotherWhileBusyAndWakesThePanel) {
   ops->open = true;
   WaitFor([&] { return wakes == 1; });
   EXPECT_FALSE(worker.LineInFlight());
-  EXPECT_EQ(ops->sent, 3);  // read, set, Enter: the draft was empty
-  // An idle worker stops at once: this would otherwise wait an hour.
-  EXPECT_TRUE(worker.Stop(std::chrono::hours(1)));
-  EXPECT_FALSE(worker.Submit("after"));
+  EXPECT_EQ(ops->answered, 3);  // read, set, Enter: the draft was empty
 }
 
 TEST(ChatWorker, StopGivesUpOnAWorkerHeldUpByTheClient) {
-  auto ops = std::make_shared<GatedOps>();
+  auto ops = std::make_shared<RecordingOps>(0, false);
   auto worker = std::make_unique<ChatWorker>(ops, [] {});
   worker->Submit("one");
   WaitFor([&] { return ops->entered == 1; });
-  EXPECT_FALSE(worker->Stop(std::chrono::milliseconds(50)));
+  EXPECT_FALSE(worker->Stop(50ms));
   // Stopped once, it does not wait again (this would take an hour).
-  EXPECT_FALSE(worker->Stop(std::chrono::hours(1)));
+  EXPECT_FALSE(worker->Stop(1h));
   worker.reset();
   // The worker outlives its owner and finishes on its own once let through.
   ops->open = true;
-  WaitFor([&] { return ops->sent == 1; });
+  WaitFor([&] { return ops->answered == 1; });
   // Told to stop, it sent nothing after the read it was held up in.
-  std::this_thread::sleep_for(std::chrono::milliseconds(50));
-  EXPECT_EQ(ops->sent, 1);
+  std::this_thread::sleep_for(50ms);
+  EXPECT_EQ(ops->answered, 1);
 }
 
 }  // namespace
