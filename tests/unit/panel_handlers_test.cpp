@@ -58,7 +58,8 @@ void FaultFromNow(Program& p, sim::Fault fault, int nth) {
 
 // Runs the program through "<seconds> <action>[ <text>]" until `until`, and
 // returns what happened, in time order: the lines the room got, when a
-// session-end handler returned, when the program quit, and else how it stands.
+// session-end handler returned, when the program quit (hidden, its timer
+// left on), and else how it stands.
 Events Play(Program& p, const Events& actions, double until) {
   std::vector<std::pair<double, std::string>> events;
   for (const std::string& action : actions) {
@@ -89,8 +90,11 @@ Events Play(Program& p, const Events& actions, double until) {
   std::vector<std::pair<double, std::string>> all;
   for (const auto& line : p.chat.Posted()) all.emplace_back(line.time, line.text);
   all.insert(all.end(), events.begin(), events.end());
-  if (p.panel.Quit())
-    all.emplace_back(p.panel.QuitAt(), p.panel.Hidden() ? "quit, hidden" : "quit");
+  if (p.panel.Quit()) {
+    const bool timer = p.panel.Enabled(Control::kTimer1);
+    all.emplace_back(p.panel.QuitAt(), std::string("quit") + (p.panel.Hidden() ? ", hidden" : "") +
+                                           (timer ? ", timer on" : ""));
+  }
   std::stable_sort(all.begin(), all.end(), [](auto& a, auto& b) { return a.first < b.first; });
   Events result;
   for (const auto& [at, what] : all) result.push_back(Stamp(at, what));
