@@ -63,7 +63,7 @@ if(MSVC)
   target_compile_options(standin_chat PRIVATE /FIwindows.h)
 endif()
 # Types and clicks into the running panel for the scripted demo (scripts/demo.sh).
-add_executable(demo_step tests/support/driver/win32_demo_step.cpp)
+add_executable(demo_step tools/demo/win32_demo_step.cpp)
 target_include_directories(demo_step PRIVATE ${CMAKE_SOURCE_DIR})
 if(MINGW)
   target_link_options(demo_step PRIVATE -municode)
