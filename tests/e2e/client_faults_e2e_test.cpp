@@ -28,11 +28,6 @@ bool DraftBack(const Standin& chat) {
 // panel that waited on the client would take seconds.
 constexpr long long kWorstLatencyMs = 300;
 
-// A real click on the panel's bare left margin runs About.
-void ClickAbout(const Panel& panel) {
-  panel.MouseClick(1, 20);
-}
-
 // Ends the program with Exit and returns how long it took to be gone.
 long long ExitAndTime(Panel& panel) {
   const long long clicked = NowMs();
@@ -83,7 +78,7 @@ TEST_P(StallInside, FirstLineAndTheDraftComeThrough) {
   EXPECT_LT(probe.WorstMs(), kWorstLatencyMs);
   // Awake again, the client gets whole sequences once more.
   const size_t before = chat.Posted().size();
-  ClickAbout(panel);
+  panel.MouseClick(1, 20);  // a real click on the bare left margin: About
   ASSERT_TRUE(chat.WaitPosted(before + 3, 8000));
   std::vector<std::string> expected = stall.posted;
   expected.insert(expected.end(), kStartup.begin(), kStartup.end());
