@@ -45,12 +45,16 @@ else()
 endif()
 add_custom_command(OUTPUT ${DIZOD_ICON} COMMAND ${DIZOD_MAKE_ICON} ${DIZOD_ICON}
                    DEPENDS ${DIZOD_MAKE_ICON} COMMENT "Drawing the icon")
+# Drawn once, ahead of every program that carries it: programs built in
+# parallel would each run the commands above and trip over each other.
+add_custom_target(dizod_icon DEPENDS ${DIZOD_ICON})
 configure_file(app/dizod.rc.in ${CMAKE_BINARY_DIR}/dizod.rc @ONLY)
 set_source_files_properties(${CMAKE_BINARY_DIR}/dizod.rc PROPERTIES
   OBJECT_DEPENDS "${DIZOD_ICON};${CMAKE_SOURCE_DIR}/app/dizod.manifest")
 
 add_executable(dizod WIN32 app/win32_main.cpp ${CMAKE_BINARY_DIR}/dizod.rc)
 target_link_libraries(dizod PRIVATE dizod_win32)
+add_dependencies(dizod dizod_icon)
 if(MINGW)
   target_sources(dizod PRIVATE app/win32_terminate_mingw.cpp)
 endif()
@@ -63,7 +67,7 @@ if(MSVC)
   target_compile_options(standin_chat PRIVATE /FIwindows.h)
 endif()
 # Types and clicks into the running panel for the scripted demo (scripts/demo.sh).
-add_executable(demo_step tests/support/driver/win32_demo_step.cpp)
+add_executable(demo_step tools/demo/win32_demo_step.cpp)
 target_include_directories(demo_step PRIVATE ${CMAKE_SOURCE_DIR})
 if(MINGW)
   target_link_options(demo_step PRIVATE -municode)
@@ -88,6 +92,7 @@ if(DIZOD_BENCH)
   # Benchmarks (bench/run.sh): the polling reference and the measuring driver.
   add_executable(dizod_polling WIN32 bench/win32_polling_main.cpp ${CMAKE_BINARY_DIR}/dizod.rc)
   target_link_libraries(dizod_polling PRIVATE dizod_win32)
+  add_dependencies(dizod_polling dizod_icon)
   add_executable(dizod_bench bench/win32_bench.cpp tests/support/driver/driver.cpp)
   target_link_libraries(dizod_bench PRIVATE dizod_win32)
   target_compile_definitions(dizod_bench PRIVATE

@@ -1,8 +1,9 @@
-// The real program against a chat client that is slow, stalls, stops
-// answering or posts late: the panel keeps answering, no line is posted late
-// or twice, the user's draft and caret come back once the client answers, and
-// Exit ends the program in time. (A room closed in the middle of a line is
-// the explorer's, with the in-process test of a window that is gone.)
+// The real program against a chat client that is slow, stalls or stops
+// answering: the panel keeps answering, no line is posted late or twice, the
+// user's draft and caret come back once the client answers, and Exit ends the
+// program in time. (A room closed in the middle of a line is the explorer's,
+// with the in-process test of a window that is gone; a client that posts its
+// box late is the host's, through the same bridge code.)
 
 #include <gtest/gtest.h>
 
@@ -19,18 +20,13 @@ const wchar_t kDraftOptions[] = L"--draft \"half-typed \u03A9\u00E9\" --caret 4"
 const char kDraftBox[] = "4,4:680061006C0066002D00740079007000650064002000A903E900";
 
 // The draft comes back right after a line is posted (or once the client wakes).
-bool DraftBack(const Standin& chat, const char* box = kDraftBox) {
-  return WaitFor([&] { return chat.LastBox() == box; }, 4000);
+bool DraftBack(const Standin& chat) {
+  return WaitFor([&] { return chat.LastBox() == kDraftBox; }, 4000);
 }
 
 // The panel answers its own messages quickly, whatever the client does: a
 // panel that waited on the client would take seconds.
 constexpr long long kWorstLatencyMs = 300;
-
-// A real click on the panel's bare left margin runs About.
-void ClickAbout(const Panel& panel) {
-  panel.MouseClick(1, 20);
-}
 
 // Ends the program with Exit and returns how long it took to be gone.
 long long ExitAndTime(Panel& panel) {
@@ -82,7 +78,7 @@ TEST_P(StallInside, FirstLineAndTheDraftComeThrough) {
   EXPECT_LT(probe.WorstMs(), kWorstLatencyMs);
   // Awake again, the client gets whole sequences once more.
   const size_t before = chat.Posted().size();
-  ClickAbout(panel);
+  panel.MouseClick(1, 20);  // a real click on the bare left margin: About
   ASSERT_TRUE(chat.WaitPosted(before + 3, 8000));
   std::vector<std::string> expected = stall.posted;
   expected.insert(expected.end(), kStartup.begin(), kStartup.end());
@@ -107,20 +103,6 @@ TEST(ClientFaults, ClientThatNeverAnswersAgainDoesNotHoldUpExit) {
   EXPECT_LT(ExitAndTime(panel), 8000);
   EXPECT_TRUE(chat.Posted().empty());
   EXPECT_LT(probe.WorstMs(), kWorstLatencyMs);
-}
-
-// A client that hands the line to another part of itself: its box posts what
-// it holds 50 ms after the Enter. The room gets our lines, never the draft,
-// and the draft is back once each line has left the box.
-TEST(ClientFaults, ClientThatPostsLateGetsOurLinesAndKeepsTheDraft) {
-  Standin chat({"room"}, L"--send-late 50 --draft \"half-typed draft\" --caret 4");
-  Panel panel;
-  ASSERT_TRUE(chat.WaitPosted(3, 8000));
-  Sleep(300);
-  EXPECT_EQ(chat.PostedBytes(), kStartup);
-  EXPECT_TRUE(
-      DraftBack(chat, "4,4:680061006C0066002D0074007900700065006400200064007200610066007400"))
-      << chat.LastBox();
 }
 
 struct Rich {

@@ -1,9 +1,7 @@
-// Exit, close, the end of the session and About in the real program: the
-// sign-off goes out once and the process ends; About answers real clicks.
+// Close and About in the real program: the sign-off goes out once and the
+// process ends; About answers real clicks.
 
 #include <gtest/gtest.h>
-
-#include <cstdio>
 
 #include "tests/support/driver/driver.h"
 
@@ -27,30 +25,6 @@ TEST(ExitAndClose, CloseTwiceWhileTheLoopWaitsPostsTheSignOffOnceAndEnds) {
   EXPECT_TRUE(panel.process().WaitExit(6000));
   Sleep(300);
   EXPECT_EQ(Tail(chat.PostedBytes(), 6), lines::kSignOff);
-}
-
-// Windows may end the process as soon as the session-end message returns.
-TEST(ExitAndClose, SessionEndingDuringExitReturnsWhenTheSignOffIsOut) {
-  Standin chat;
-  Panel panel;
-  ASSERT_TRUE(chat.WaitPosted(3, 8000));
-  panel.Click(Control::kCommand3);
-  ASSERT_TRUE(chat.WaitPosted(4, 5000));
-  const long long from = NowMs();
-  DWORD_PTR result = 0;
-  SendMessageTimeoutW(panel.Hwnd(), WM_ENDSESSION, TRUE, 0, SMTO_BLOCK, 10000, &result);
-  const long long took = NowMs() - from;
-  std::printf("session end returned after %lld ms\n", took);
-  std::vector<std::string> expected = lines::kStartup;
-  expected.insert(expected.end(), lines::kSignOff.begin(), lines::kSignOff.end());
-  EXPECT_EQ(chat.PostedBytes(), expected);
-  EXPECT_LE(took, 3200);  // no longer than Exit's own two pauses
-  const auto posted = chat.Posted();
-  for (size_t i = 4; i < posted.size(); ++i) {
-    EXPECT_GE(posted[i].ms - posted[i - 1].ms, 450);
-    EXPECT_LE(posted[i].ms - posted[i - 1].ms, 1550);
-  }
-  EXPECT_TRUE(panel.process().WaitExit(3000));
 }
 
 TEST(About, ARealDoubleClickIsOneClickAndTwoSeparateClicksAreTwo) {

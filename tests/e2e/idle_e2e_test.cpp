@@ -40,15 +40,15 @@ TEST(IdleMode, AFullMinuteCycle) {
   ASSERT_TRUE(chat.WaitPosted(12, 8000));
   Sleep(300);
   std::vector<std::string> expected = lines::kStartup;
-  for (const std::string& line :
-       {lines::kWideBanner, lines::kIdleOn, lines::kReasonLunch, lines::kBanner,
-        lines::kReasonLunch,
-        Hex("BAB72D2EB7205573657220486173204265656E2049646C6520466F723A20"
-            "31206D696E7574657320B72E2DB7BA"),
-        lines::kBanner, lines::kIdleOff,
-        Hex("BAB72D2EB72055736572205761732049646C6520466F722031206D696E7574657320B72E2DB7BA")}) {
-    expected.push_back(line);
-  }
+  expected.insert(
+      expected.end(),
+      {Hex("BAB72D2EB7204B72E16E6F2044697A6F642020B72E2DB7BA"),
+       Hex("BAB72D2EB7202049646C65202D204F6E2020B72E2DB7BA"), lines::kReasonLunch, lines::kBanner,
+       lines::kReasonLunch,
+       Hex("BAB72D2EB7205573657220486173204265656E2049646C6520466F723A20"
+           "31206D696E7574657320B72E2DB7BA"),
+       lines::kBanner, Hex("BAB72D2EB7202049646C65202D204F66662020B72E2DB7BA"),
+       Hex("BAB72D2EB72055736572205761732049646C6520466F722031206D696E7574657320B72E2DB7BA")});
   EXPECT_EQ(chat.PostedBytes(), expected);
   EXPECT_EQ(panel.Text(panel.Control(Control::kText2)), L"0");
   EXPECT_TRUE(IsWindowEnabled(panel.Control(Control::kCommand1)));

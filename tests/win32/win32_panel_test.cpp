@@ -13,6 +13,7 @@
 #include "panel/win32_panel_window.h"
 #include "toolkit/pause.h"
 #include "toolkit/win32_clock_pump.h"
+#include "toolkit/win32_handle.h"
 #include "toolkit/win32_text.h"
 
 namespace dizod {
@@ -102,17 +103,14 @@ TEST(PanelWindow, AsBuiltAtTheDisplaysDpi) {
   const LOGFONTW lf = ReasonFont(panel);
   EXPECT_STREQ(lf.lfFaceName, L"OCR A Extended");
   EXPECT_EQ(lf.lfWeight, 400);
-  EXPECT_EQ(lf.lfCharSet, 0);
-  EXPECT_FALSE(lf.lfItalic || lf.lfUnderline || lf.lfStrikeOut);
   // The buttons keep the system's font.
   EXPECT_NE(SendMessageW(panel.ControlWindow(Control::kCommand1), WM_GETFONT, 0, 0),
             SendMessageW(panel.ControlWindow(Control::kText1), WM_GETFONT, 0, 0));
 
-  HDC dc = CreateCompatibleDC(nullptr);
-  SendMessageW(panel.Hwnd(), WM_CTLCOLOREDIT, reinterpret_cast<WPARAM>(dc),
+  const ScreenDc dc(GetDC(nullptr));
+  SendMessageW(panel.Hwnd(), WM_CTLCOLOREDIT, reinterpret_cast<WPARAM>(dc.get()),
                reinterpret_cast<LPARAM>(panel.ControlWindow(Control::kText1)));
-  EXPECT_EQ(GetTextColor(dc), RGB(0, 0, 192));
-  DeleteDC(dc);
+  EXPECT_EQ(GetTextColor(dc.get()), RGB(0, 0, 192));
 
   HWND hwnd = panel.Hwnd();
   // 20 blanks, then the letters each followed by one blank.

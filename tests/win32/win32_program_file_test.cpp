@@ -5,8 +5,10 @@
 #include <windows.h>
 
 #include <cstring>
+#include <memory>
 #include <string>
 #include <string_view>
+#include <type_traits>
 
 namespace {
 
@@ -18,17 +20,11 @@ std::wstring ProgramPath() {
   return dir.substr(0, dir.find_last_of(L"\\/") + 1) + L"" DIZOD_EXE;
 }
 
+// Keeps the first name of the type: for icon groups, the icon that the
+// program file shows.
 BOOL CALLBACK KeepFirstName(HMODULE, LPCWSTR, LPWSTR name, LONG_PTR found) {
   *reinterpret_cast<LPCWSTR*>(found) = name;
   return FALSE;
-}
-
-// The name of the first resource of the type: for icon groups, the icon
-// that the program file shows.
-LPCWSTR FirstName(HMODULE module, LPCWSTR type) {
-  LPCWSTR first = nullptr;
-  EnumResourceNamesW(module, type, KeepFirstName, reinterpret_cast<LONG_PTR>(&first));
-  return first;
 }
 
 // A resource's bytes, or an empty view when the module lacks it.
@@ -47,29 +43,29 @@ T Read(std::string_view bytes, size_t at) {
 }
 
 TEST(ProgramFile, IconHasSevenUncompressedImagesOfTheFixedSizes) {
-  HMODULE exe = LoadLibraryExW(ProgramPath().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
-  ASSERT_NE(exe, nullptr);
-  const std::string_view group = Resource(exe, RT_GROUP_ICON, FirstName(exe, RT_GROUP_ICON));
-  ASSERT_GE(group.size(), 6u);
+  const std::unique_ptr<std::remove_pointer_t<HMODULE>, decltype(&FreeLibrary)> exe(
+      LoadLibraryExW(ProgramPath().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE), FreeLibrary);
+  ASSERT_NE(exe.get(), nullptr);
+  LPCWSTR first = nullptr;
+  EnumResourceNamesW(exe.get(), RT_GROUP_ICON, KeepFirstName, reinterpret_cast<LONG_PTR>(&first));
+  const std::string_view group = Resource(exe.get(), RT_GROUP_ICON, first);
   EXPECT_EQ(Read<WORD>(group, 2), 1);  // an icon, not a cursor
   ASSERT_EQ(Read<WORD>(group, 4), 7);
   ASSERT_EQ(group.size(), 6u + 7 * 14);
 
-  struct Image {
+  const struct {
     int size, bits;
     DWORD bytes;
-  };
-  const Image expected[] = {{32, 4, 744},  {32, 24, 3240}, {48, 24, 7336}, {64, 24, 12840},
-                            {72, 4, 3560}, {72, 8, 7112},  {72, 24, 16456}};
+  } expected[] = {{32, 4, 744},  {32, 24, 3240}, {48, 24, 7336}, {64, 24, 12840},
+                  {72, 4, 3560}, {72, 8, 7112},  {72, 24, 16456}};
   for (int i = 0; i < 7; ++i) {
     // Each entry: width, height, colours, reserved, planes, bits, bytes, id.
     const size_t entry = 6 + 14 * i;
     EXPECT_EQ(Read<BYTE>(group, entry), expected[i].size) << i;
     EXPECT_EQ(Read<BYTE>(group, entry + 1), expected[i].size) << i;
     EXPECT_EQ(Read<WORD>(group, entry + 6), expected[i].bits) << i;
-    EXPECT_EQ(Read<DWORD>(group, entry + 8), expected[i].bytes) << i;
     const std::string_view image =
-        Resource(exe, RT_ICON, MAKEINTRESOURCEW(Read<WORD>(group, entry + 12)));
+        Resource(exe.get(), RT_ICON, MAKEINTRESOURCEW(Read<WORD>(group, entry + 12)));
     EXPECT_EQ(image.size(), expected[i].bytes) << i;
     // The image itself: a bitmap twice as high as wide (picture and mask),
     // of the same depth, not compressed.
@@ -80,7 +76,6 @@ TEST(ProgramFile, IconHasSevenUncompressedImagesOfTheFixedSizes) {
     EXPECT_EQ(header.biBitCount, expected[i].bits) << i;
     EXPECT_EQ(header.biCompression, static_cast<DWORD>(BI_RGB)) << i;
   }
-  FreeLibrary(exe);
 }
 
 }  // namespace

@@ -50,9 +50,6 @@ std::string Hex(std::string_view hex) {
 
 namespace lines {
 const std::string kBanner = Hex("BAB72D2EB7204B72E16E6F2044697A6F6420B72E2DB7BA");
-const std::string kWideBanner = Hex("BAB72D2EB7204B72E16E6F2044697A6F642020B72E2DB7BA");
-const std::string kIdleOn = Hex("BAB72D2EB7202049646C65202D204F6E2020B72E2DB7BA");
-const std::string kIdleOff = Hex("BAB72D2EB7202049646C65202D204F66662020B72E2DB7BA");
 const std::string kReasonLunch = Hex("BAB72D2EB720526561736F6E3A206C756E636820B72E2DB7BA");
 const std::string kByLine = Hex("BAB72D2EB7202042793A204B72616E6F2020B72E2DB7BA");
 const std::vector<std::string> kStartup = {kBanner, kByLine,
@@ -109,16 +106,12 @@ Process::~Process() {
   Terminate();
 }
 
-bool Process::Running() const {
-  return handle_ && WaitForSingleObject(handle_.get(), 0) == WAIT_TIMEOUT;
-}
-
 bool Process::WaitExit(int timeout_ms) const {
   return !handle_ || WaitForSingleObject(handle_.get(), timeout_ms) == WAIT_OBJECT_0;
 }
 
 void Process::Terminate() {
-  if (Running()) {
+  if (handle_ && WaitForSingleObject(handle_.get(), 0) == WAIT_TIMEOUT) {
     TerminateProcess(handle_.get(), 1);
     WaitForSingleObject(handle_.get(), 5000);
   }

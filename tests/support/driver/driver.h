@@ -27,7 +27,7 @@ void TypeText(const std::wstring& text);
 
 // The lines as the chat client receives them, in Windows-1252.
 namespace lines {
-extern const std::string kBanner, kWideBanner, kIdleOn, kIdleOff, kReasonLunch;
+extern const std::string kBanner, kReasonLunch;
 extern const std::vector<std::string> kStartup, kSignOff;
 }  // namespace lines
 
@@ -43,7 +43,6 @@ class Process {
   Process& operator=(Process&&) = default;
 
   DWORD Id() const { return id_; }
-  bool Running() const;
   bool WaitExit(int timeout_ms) const;
   void Terminate();
   // CPU time (user and kernel) the process has used so far, in seconds.

@@ -5,7 +5,6 @@
 //
 //   standin_chat [--transcript FILE] [--draft TEXT] [--caret N] [--doc KIND]...
 //                [--rich A|W] [--delay MS] [--stall MESSAGE:MS] [--hang MESSAGE]
-//                [--send-late MS]
 //
 // KIND lays out one document window: room (two rich-text boxes, list box, icon,
 // static) or no-static (a decoy lacking the static). Without --doc there is
@@ -16,13 +15,11 @@
 // RichEdit20A (riched20.dll), W for RICHEDIT50W (msftedit.dll). Faults, for
 // messages sent to an input box from another program: --delay answers each
 // after MS; --stall sleeps MS inside the first MESSAGE, --hang for ever.
-// MESSAGE is set (the text set) or enter (the carriage return). --send-late:
-// a box posts what it holds MS after the Enter, and empties itself then.
+// MESSAGE is set (the text set) or enter (the carriage return).
 //
 // Transcript lines: "<ms since 1970> <doc> <box> <event> <hex>". CR: a box
 // posted its content (Windows-1252); BOX: what a box holds after a message
-// from another program or a late post, "<start>,<end>:" and its text in
-// UTF-16LE.
+// from another program, "<start>,<end>:" and its text in UTF-16LE.
 
 #include <richedit.h>
 #include <shellapi.h>
@@ -37,8 +34,6 @@ namespace {
 constexpr int kDocHeight = 120;
 constexpr int kPadding = 4;
 constexpr unsigned kEnter = 13;
-// Apart from the timers the boxes run for themselves.
-constexpr UINT_PTR kSendLateTimer = 0x5E17;
 
 struct Options {
   std::FILE* transcript = nullptr;
@@ -49,7 +44,6 @@ struct Options {
   std::string stall_at;
   DWORD stall_ms = 0;
   std::string hang_at;
-  UINT send_late_ms = 0;
 };
 
 Options g_options;
@@ -153,27 +147,13 @@ void Misbehave(const std::string& name) {
   }
 }
 
-LRESULT CallBox(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
-  return g_options.rich != 'A' ? CallWindowProcW(g_box_proc, hwnd, message, wparam, lparam)
-                               : CallWindowProcA(g_box_proc, hwnd, message, wparam, lparam);
-}
-
 LRESULT HandleBox(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
   if (message == WM_CHAR && wparam == kEnter) {
-    if (g_options.send_late_ms > 0) {
-      SetTimer(hwnd, kSendLateTimer, g_options.send_late_ms, nullptr);
-    } else {
-      PostContent(hwnd);
-    }
-    return 0;
-  }
-  if (message == WM_TIMER && wparam == kSendLateTimer) {
-    KillTimer(hwnd, kSendLateTimer);
     PostContent(hwnd);
-    RecordBox(hwnd);
     return 0;
   }
-  return CallBox(hwnd, message, wparam, lparam);
+  return g_options.rich != 'A' ? CallWindowProcW(g_box_proc, hwnd, message, wparam, lparam)
+                               : CallWindowProcA(g_box_proc, hwnd, message, wparam, lparam);
 }
 
 LRESULT CALLBACK RichTextProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
@@ -271,7 +251,6 @@ std::vector<std::wstring> ReadOptions() {
     if (option == L"--rich") g_options.rich = static_cast<char>(value[0]);
     if (option == L"--delay") g_options.delay_ms = _wtoi(value.c_str());
     if (option == L"--hang") g_options.hang_at = Narrow(value);
-    if (option == L"--send-late") g_options.send_late_ms = _wtoi(value.c_str());
     if (option == L"--stall") {
       const size_t colon = value.find(L':');
       g_options.stall_at = Narrow(value.substr(0, colon));
