@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <functional>
 #include <string>
 
 #include "panel/win32_panel_window.h"
@@ -204,9 +205,10 @@ TEST(PanelWindow, FocusReturnsToTheControlThatHadItWhenThePanelIsActiveAgain) {
   EXPECT_EQ(to, 6u);
   SendMessageW(text1, EM_SETSEL, 2, 2);
 
-  const auto leave_and_come_back = [&panel] {
+  const auto leave_and_come_back = [&panel](const std::function<void()>& meanwhile = {}) {
     OtherWindow other;
     ASSERT_EQ(GetForegroundWindow(), other.hwnd);
+    if (meanwhile) meanwhile();
     SetForegroundWindow(panel.Hwnd());
     ASSERT_EQ(GetForegroundWindow(), panel.Hwnd());
   };
@@ -219,6 +221,11 @@ TEST(PanelWindow, FocusReturnsToTheControlThatHadItWhenThePanelIsActiveAgain) {
   SetFocus(start);
   leave_and_come_back();
   EXPECT_EQ(GetFocus(), start);
+
+  // A button that went grey while the panel was away gets no focus back: a
+  // Start deferred behind a sequence may run just then.
+  leave_and_come_back([&panel] { panel.SetEnabled(Control::kCommand1, false); });
+  EXPECT_EQ(GetFocus(), text1);
 }
 
 // Moved to a monitor of another DPI, the panel lays itself out anew.
