@@ -60,6 +60,24 @@ constexpr SIZE kInnerArea[] = {{209, 43}, {314, 65}, {418, 86}};
 // 8.25 points; 8.5 points would give the same at 96 and 144 DPI, but -23 at 192.
 constexpr LONG kReasonFontHeight[] = {-11, -17, -22};
 
+// How many pixels of the colour the button's face has, as the panel draws it.
+int PixelsOf(HWND button, COLORREF colour) {
+  RECT face{};
+  GetClientRect(button, &face);
+  const ScreenDc screen(GetDC(nullptr));
+  const std::unique_ptr<std::remove_pointer_t<HBITMAP>, GdiObjectDeleter> bitmap(
+      CreateCompatibleBitmap(screen.get(), face.right, face.bottom));
+  const std::unique_ptr<std::remove_pointer_t<HDC>, decltype(&DeleteDC)> dc(
+      CreateCompatibleDC(screen.get()), &DeleteDC);
+  SelectObject(dc.get(), bitmap.get());
+  SendMessageW(button, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc.get()), PRF_CLIENT);
+  int count = 0;
+  for (int x = 0; x < face.right; ++x) {
+    for (int y = 0; y < face.bottom; ++y) count += GetPixel(dc.get(), x, y) == colour;
+  }
+  return count;
+}
+
 LOGFONTW ReasonFont(const PanelWindow& panel) {
   LOGFONTW lf{};
   const auto font =
@@ -112,6 +130,12 @@ TEST(PanelWindow, AsBuiltAtTheDisplaysDpi) {
   SendMessageW(panel.Hwnd(), WM_CTLCOLOREDIT, reinterpret_cast<WPARAM>(dc.get()),
                reinterpret_cast<LPARAM>(panel.ControlWindow(Control::kText1)));
   EXPECT_EQ(GetTextColor(dc.get()), RGB(0, 0, 192));
+  // The buttons' captions too, but for a disabled one: that is the system's grey.
+  HWND start = panel.ControlWindow(Control::kCommand1),
+       stop = panel.ControlWindow(Control::kCommand2);
+  EXPECT_GT(PixelsOf(start, RGB(0, 0, 192)), 0);
+  EXPECT_EQ(PixelsOf(stop, RGB(0, 0, 192)), 0);
+  EXPECT_GT(PixelsOf(stop, GetSysColor(COLOR_GRAYTEXT)), 0);
 
   HWND hwnd = panel.Hwnd();
   // 20 blanks, then the letters each followed by one blank.
