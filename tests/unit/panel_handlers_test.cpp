@@ -27,6 +27,19 @@ std::string Stamp(double seconds, const std::string& what) {
   return text.str();
 }
 
+// "<seconds> <word>[ <text>]", the text kept exactly, blanks and all.
+struct Entry {
+  std::string time, word, text;
+};
+Entry Parse(const std::string& entry) {
+  Entry parsed;
+  std::istringstream in(entry);
+  in >> parsed.time >> parsed.word;
+  std::getline(in, parsed.text);
+  if (!parsed.text.empty()) parsed.text.erase(0, 1);
+  return parsed;
+}
+
 // "<seconds> <code>[ <text>]" written out as the room shows the line; other
 // entries ("22 returned", "25.5 quit") stay as they are.
 std::string Expand(const std::string& entry) {
@@ -34,11 +47,7 @@ std::string Expand(const std::string& entry) {
   const std::map<std::string, std::string_view> fixed = {
       {"B", kBanner},      {"W", kWideBanner}, {"Y", kByLine},   {"A", kActivated},
       {"U", kDeactivated}, {"On", kIdleOn},    {"Off", kIdleOff}};
-  std::istringstream in(entry);
-  std::string time, code, text;
-  in >> time >> code;
-  std::getline(in, text);
-  if (!text.empty()) text.erase(0, 1);
+  const auto [time, code, text] = Parse(entry);
   const auto compose = [&](std::string_view prefix, std::string_view suffix) {
     return time + " " + std::string(prefix) + text + std::string(suffix);
   };
@@ -63,13 +72,8 @@ void FaultFromNow(Program& p, sim::Fault fault, int nth) {
 Events Play(Program& p, const Events& actions, double until) {
   std::vector<std::pair<double, std::string>> events;
   for (const std::string& action : actions) {
-    std::istringstream in(action);
-    double at = 0;
-    std::string verb, text;
-    in >> at >> verb;
-    std::getline(in, text);
-    if (!text.empty()) text.erase(0, 1);
-    p.panel.At(at, [&p, &events, verb, text] {
+    const auto [at, verb, text] = Parse(action);
+    p.panel.At(std::stod(at), [&p, &events, verb = verb, text = text] {
       const int nth = verb == "Slow" || verb == "Stall" ? std::atoi(text.c_str()) : 0;
       if (verb == "Start") p.panel.Click(Control::kCommand1);
       if (verb == "Stop") p.panel.Click(Control::kCommand2);
