@@ -47,14 +47,14 @@ std::string Expand(const std::string& entry) {
   const std::map<std::string, std::string_view> fixed = {
       {"B", kBanner},      {"W", kWideBanner}, {"Y", kByLine},   {"A", kActivated},
       {"U", kDeactivated}, {"On", kIdleOn},    {"Off", kIdleOff}};
-  const auto [time, code, text] = Parse(entry);
-  const auto compose = [&](std::string_view prefix, std::string_view suffix) {
-    return time + " " + std::string(prefix) + text + std::string(suffix);
+  const Entry e = Parse(entry);
+  const auto compose = [&e](std::string_view prefix, std::string_view suffix) {
+    return e.time + " " + std::string(prefix) + e.text + std::string(suffix);
   };
-  if (fixed.count(code)) return time + " " + std::string(fixed.at(code));
-  if (code == "R") return compose(kReasonPrefix, kReasonSuffix);
-  if (code == "M") return compose(kHasBeenIdlePrefix, kMinutesSuffix);
-  if (code == "I") return compose(kWasIdlePrefix, kMinutesSuffix);
+  if (fixed.count(e.word)) return e.time + " " + std::string(fixed.at(e.word));
+  if (e.word == "R") return compose(kReasonPrefix, kReasonSuffix);
+  if (e.word == "M") return compose(kHasBeenIdlePrefix, kMinutesSuffix);
+  if (e.word == "I") return compose(kWasIdlePrefix, kMinutesSuffix);
   return entry;
 }
 
