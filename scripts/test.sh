@@ -23,11 +23,24 @@ fi
 # The Windows tests spend most of their time waiting on real time (a real
 # idle minute, a client's real stalls), so the host's builds and tests run
 # meanwhile, at the lowest priority: the program under test keeps the CPU
-# whenever it wants it, and its timing checks keep their meaning. Should a
-# host step fail, leaving ends Wine (scripts/wine-env.sh) and with it the rest.
+# whenever it wants it, and its timing checks keep their meaning. They run in
+# a process group of their own, so that leaving early (a host step failed, or
+# Ctrl-C) stops them all.
 windows_log=build/windows-tests.log
+set -m
 ctest --preset "$DIZOD_WIN_PRESET" >"$windows_log" 2>&1 &
 windows=$!
+set +m
+# shellcheck disable=SC2317  # run by the EXIT trap
+stop_windows_tests() {
+  if kill -0 "$windows" 2>/dev/null; then
+    kill -- -"$windows" 2>/dev/null || true
+    echo "Stopped the Windows tests; what they printed so far is in $windows_log."
+  fi
+  dizod_wine_cleanup
+}
+trap stop_windows_tests EXIT
+
 for preset in host host-asan host-clang host-tsan; do
   nice -n 19 cmake --preset "$preset" -DDIZOD_WERROR=ON -DDIZOD_BENCH=OFF >/dev/null
   nice -n 19 cmake --build --preset "$preset" -j2

@@ -14,6 +14,13 @@ fi
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
 
+# Ends what this set up: Wine's processes in the prefix, and the display it
+# started. A script that sets an EXIT trap of its own calls it there.
+dizod_wine_cleanup() {
+  wineserver -k 2>/dev/null || true
+  if [ -n "${DIZOD_XVFB_PID:-}" ]; then kill "$DIZOD_XVFB_PID" 2>/dev/null || true; fi
+}
+
 # A display named but not there (a stale DISPLAY) counts as none.
 display_socket="/tmp/.X11-unix/X$(echo "${DISPLAY:-}" | sed -n 's/^:\([0-9]*\).*/\1/p')"
 if [ -z "${DISPLAY:-}" ] || { [[ "$DISPLAY" == :* ]] && [ ! -e "$display_socket" ]; }; then
@@ -22,7 +29,7 @@ if [ -z "${DISPLAY:-}" ] || { [[ "$DISPLAY" == :* ]] && [ ! -e "$display_socket"
       Xvfb ":$n" -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
       DIZOD_XVFB_PID=$!
       export DISPLAY=":$n"
-      trap 'wineserver -k 2>/dev/null || true; kill $DIZOD_XVFB_PID 2>/dev/null || true' EXIT
+      trap dizod_wine_cleanup EXIT
       for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.1; done
       break
     fi

@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <map>
 #include <sstream>
+#include <tuple>
 
 #include "tests/support/sim/announcements.h"
 #include "tests/support/sim/sim.h"
@@ -70,38 +71,56 @@ void FaultFromNow(Program& p, sim::Fault fault, int nth) {
 // session-end handler returned, when the program quit (hidden, its timer
 // left on), and else how it stands.
 Events Play(Program& p, const Events& actions, double until) {
-  std::vector<std::pair<double, std::string>> events;
+  // Each entry with its time and, among entries of the same time, its place:
+  // a handler that returned after n lines were out comes after the n-th.
+  struct Happening {
+    double time, place;
+    std::string what;
+  };
+  std::vector<Happening> all;
   for (const std::string& action : actions) {
     const auto [at, verb, text] = Parse(action);
-    p.panel.At(std::stod(at), [&p, &events, verb = verb, text = text] {
-      const int nth = verb == "Slow" || verb == "Stall" ? std::atoi(text.c_str()) : 0;
-      if (verb == "Start") p.panel.Click(Control::kCommand1);
-      if (verb == "Stop") p.panel.Click(Control::kCommand2);
-      if (verb == "Exit") p.panel.Click(Control::kCommand3);
-      if (verb == "Close") p.handlers.OnClose();
-      if (verb == "About") p.handlers.OnAboutClick();
-      if (verb == "Reason") p.panel.SetText(Control::kText1, text);
-      if (verb == "Count") p.panel.SetText(Control::kText2, text);
-      if (verb == "Slow") FaultFromNow(p, sim::Fault::kSlow, nth);
-      if (verb == "Stall") FaultFromNow(p, sim::Fault::kStall, nth);
-      if (verb == "EndSession") {
+    p.panel.At(std::stod(at), [&p, &all, verb = verb, text = text] {
+      const int nth = std::atoi(text.c_str());
+      if (verb == "Start") {
+        p.panel.Click(Control::kCommand1);
+      } else if (verb == "Stop") {
+        p.panel.Click(Control::kCommand2);
+      } else if (verb == "Exit") {
+        p.panel.Click(Control::kCommand3);
+      } else if (verb == "Close") {
+        p.handlers.OnClose();
+      } else if (verb == "About") {
+        p.handlers.OnAboutClick();
+      } else if (verb == "Reason") {
+        p.panel.SetText(Control::kText1, text);
+      } else if (verb == "Count") {
+        p.panel.SetText(Control::kText2, text);
+      } else if (verb == "Slow" || verb == "Stall") {
+        FaultFromNow(p, verb == "Slow" ? sim::Fault::kSlow : sim::Fault::kStall, nth);
+      } else if (verb == "EndSession") {
         p.handlers.OnEndSession();
-        events.emplace_back(p.panel.Now(), "returned");
+        all.push_back({p.panel.Now(), p.chat.Posted().size() - 0.5, "returned"});
+      } else {
+        ADD_FAILURE() << "no such action: " << verb;
       }
     });
   }
   p.Start(until);
-  std::vector<std::pair<double, std::string>> all;
-  for (const auto& line : p.chat.Posted()) all.emplace_back(line.time, line.text);
-  all.insert(all.end(), events.begin(), events.end());
+  const auto& posted = p.chat.Posted();
+  for (size_t i = 0; i < posted.size(); ++i)
+    all.push_back({posted[i].time, double(i), posted[i].text});
   if (p.panel.Quit()) {
     const bool timer = p.panel.Enabled(Control::kTimer1);
-    all.emplace_back(p.panel.QuitAt(), std::string("quit") + (p.panel.Hidden() ? ", hidden" : "") +
-                                           (timer ? ", timer on" : ""));
+    all.push_back(
+        {p.panel.QuitAt(), sim::kForever,
+         std::string("quit") + (p.panel.Hidden() ? ", hidden" : "") + (timer ? ", timer on" : "")});
   }
-  std::stable_sort(all.begin(), all.end(), [](auto& a, auto& b) { return a.first < b.first; });
+  std::sort(all.begin(), all.end(), [](const Happening& a, const Happening& b) {
+    return std::tie(a.time, a.place) < std::tie(b.time, b.place);
+  });
   Events result;
-  for (const auto& [at, what] : all) result.push_back(Stamp(at, what));
+  for (const Happening& h : all) result.push_back(Stamp(h.time, h.what));
   if (!p.panel.Quit()) {
     const bool on = p.panel.Enabled(Control::kCommand2);
     result.push_back(std::string(on ? "idle on" : "idle off") + ", counter " +
@@ -185,10 +204,10 @@ const Script kScripts[] = {
      {"0 B", "1 Y", "2 A", "10 W", "11 On", "12 R Reason", "73.5 B", "75 Y", "76 A", "76 B", "77 Y",
       "78 A", "78 B", "79 R Reason", "80 M 1", "143 B", "144 R Reason", "145 M 2",
       "idle on, counter 2"}},
-    {"ACounterThatIsNotANumberCountsFromZero",
-     {"10 Start", "30 Count not a number"},
+    {"AnEmptyReasonAndACounterThatIsNotANumber",
+     {"0 Reason", "10 Start", "30 Count not a number"},
      100,
-     {"0 B", "1 Y", "2 A", "10 W", "11 On", "12 R Reason", "75 B", "76 R Reason", "77 M 1",
+     {"0 B", "1 Y", "2 A", "10 W", "11 On", "12 R", "75 B", "76 R", "77 M 1",
       "idle on, counter 1"}},
     {"ExitWhileIdlePostsOnlyTheSignOff",
      {"10 Start", "100 Exit"},
@@ -262,6 +281,7 @@ TEST(NoChatRoom, EveryPauseIsMadeAndTheCounterKeepsTime) {
   p.panel.At(290, [&] { EXPECT_EQ(p.panel.Text(Control::kText2), "4"); });
   p.Start(291);
   EXPECT_EQ(p.chat.TotalMessages(), 0);
+  EXPECT_EQ(p.panel.KeepOnTopCalls(), 1);  // put above the other windows once, at load
 }
 
 // Whatever the fraction of the second Start comes at, the first minute comes

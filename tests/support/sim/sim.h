@@ -163,6 +163,7 @@ class Panel : public PanelControls, public ClockPump {
   bool Quit() const { return quit_; }
   double QuitAt() const { return quit_at_; }
   bool Hidden() const { return hidden_; }
+  int KeepOnTopCalls() const { return keep_on_top_calls_; }
   int Dispatched() const { return dispatched_; }
   // How deeply message dispatching has nested at most (1: only the top loop).
   int MaxDepth() const { return max_depth_; }
@@ -189,7 +190,7 @@ class Panel : public PanelControls, public ClockPump {
   void SetText(Control control, const std::string& text) override;
   bool Enabled(Control control) override;
   void SetEnabled(Control control, bool enabled) override;
-  void KeepOnTop() override {}
+  void KeepOnTop() override { ++keep_on_top_calls_; }
   void Hide() override { hidden_ = true; }
   void PostDeferred(DeferredEvent event) override { posted_.push_back(event); }
   void EndProgram() override {
@@ -215,6 +216,7 @@ class Panel : public PanelControls, public ClockPump {
   double quit_at_ = kForever;
   double until_ = kForever;
   bool hidden_ = false;
+  int keep_on_top_calls_ = 0;
   int dispatched_ = 0;
   int depth_ = 0;
   std::vector<double> deadlines_;
