@@ -37,11 +37,19 @@ constexpr Action kUserActions[] = {Action::kStart,  Action::kStop,      Action::
                                    Action::kReason, Action::kEndSession};
 constexpr Action kFaults[] = {Action::kSlowClient, Action::kStallClient, Action::kHangClient,
                               Action::kCloseRoom, Action::kSendLate};
-constexpr const char* kActionNames[] = {"Start", "Stop",   "Exit",       "About",      "Close",
-                                        "Tick",  "Reason", "EndSession", "PanelFirst", "Slow",
-                                        "Stall", "Hang",   "CloseRoom",  "SendLate"};
-constexpr Fault kFaultOf[] = {Fault::kSlow, Fault::kStall, Fault::kHang, Fault::kCloseRoom,
-                              Fault::kSendLate};
+// Each action's name and, for a fault, what the client does; in the order above.
+constexpr struct {
+  const char* name;
+  Fault fault;
+} kActionInfo[] = {
+    {"Start", Fault::kNone},          {"Stop", Fault::kNone},        {"Exit", Fault::kNone},
+    {"About", Fault::kNone},          {"Close", Fault::kNone},       {"Tick", Fault::kNone},
+    {"Reason", Fault::kNone},         {"EndSession", Fault::kNone},  {"PanelFirst", Fault::kNone},
+    {"Slow", Fault::kSlow},           {"Stall", Fault::kStall},      {"Hang", Fault::kHang},
+    {"CloseRoom", Fault::kCloseRoom}, {"SendLate", Fault::kSendLate}};
+const auto& Info(Action action) {
+  return kActionInfo[static_cast<int>(action)];
+}
 
 // An action delivered at the n-th moment of a run (pump entries, the worker's
 // steps while a message waits for the panel, and messages to the client
@@ -71,7 +79,7 @@ bool Offered(Program& p, Action action) {
 }
 
 bool IsFault(Action action) {
-  return action >= Action::kSlowClient;
+  return Info(action).fault != Fault::kNone;
 }
 
 // `serial` counts the actions of the run so far, so each new reason differs.
@@ -375,8 +383,7 @@ std::vector<std::string> Run(const Schedule& schedule, const Bounds& bounds,
                                       : std::vector<Action>{});
       }
       if (!due(here)) return Fault::kNone;
-      const int fault = static_cast<int>(schedule[next++].action) - int(Action::kSlowClient);
-      return kFaultOf[fault];
+      return Info(schedule[next++].action).fault;
     };
   p.Start(bounds.horizon_seconds);
   const auto add = [&violations](std::vector<std::string> more) {
@@ -399,8 +406,8 @@ std::vector<std::string> Run(const Schedule& schedule, const Bounds& bounds,
 std::string Describe(const Schedule& schedule) {
   std::string text;
   for (const Injection& i : schedule) {
-    text += (text.empty() ? "" : ", ") + std::string(kActionNames[static_cast<int>(i.action)]) +
-            "@" + std::to_string(i.point);
+    text += (text.empty() ? "" : ", ") + std::string(Info(i.action).name) + "@" +
+            std::to_string(i.point);
   }
   return "[" + text + "]";
 }
