@@ -60,7 +60,8 @@ constexpr SIZE kInnerArea[] = {{209, 43}, {314, 65}, {418, 86}};
 // 8.25 points; 8.5 points would give the same at 96 and 144 DPI, but -23 at 192.
 constexpr LONG kReasonFontHeight[] = {-11, -17, -22};
 
-// How many pixels of the colour the button's face has, as the panel draws it.
+// How many pixels of the colour the button's face has inside its frame (whose
+// shadow may share a caption's grey), as the panel draws it.
 int PixelsOf(HWND button, COLORREF colour) {
   RECT face{};
   GetClientRect(button, &face);
@@ -71,9 +72,10 @@ int PixelsOf(HWND button, COLORREF colour) {
       CreateCompatibleDC(screen.get()), &DeleteDC);
   SelectObject(dc.get(), bitmap.get());
   SendMessageW(button, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc.get()), PRF_CLIENT);
+  constexpr int kFrame = 3;
   int count = 0;
-  for (int x = 0; x < face.right; ++x) {
-    for (int y = 0; y < face.bottom; ++y) count += GetPixel(dc.get(), x, y) == colour;
+  for (int x = kFrame; x < face.right - kFrame; ++x) {
+    for (int y = kFrame; y < face.bottom - kFrame; ++y) count += GetPixel(dc.get(), x, y) == colour;
   }
   return count;
 }
