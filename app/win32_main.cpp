@@ -3,9 +3,28 @@
 
 #include <windows.h>
 
-#include "app/win32_run.h"
+#include <commctrl.h>
+
+#include <memory>
+
+#include "chat/win32_window_ops.h"
+#include "panel/win32_panel_window.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show_command) {
-  dizod::Win32ClockPump pump;
-  return dizod::RunPanel(instance, show_command, pump);
+  INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_STANDARD_CLASSES};
+  InitCommonControlsEx(&controls);
+
+  dizod::PanelWindow panel(instance, std::make_shared<dizod::Win32WindowOps>());
+  if (!panel.Create()) return 1;
+  // The panel is on the screen before its first line goes out.
+  panel.ShowAndLoad(show_command);
+  MSG message;
+  BOOL got;
+  while ((got = GetMessageW(&message, nullptr, 0, 0)) > 0) {
+    // Tab and the arrow keys move between the panel's controls.
+    if (IsDialogMessageW(panel.Hwnd(), &message)) continue;
+    TranslateMessage(&message);
+    DispatchMessageW(&message);
+  }
+  return got == 0 ? static_cast<int>(message.wParam) : 1;
 }

@@ -17,10 +17,10 @@
 #include <vector>
 
 #include "tests/support/driver/driver.h"
-#include "toolkit/chat_bridge.h"
-#include "toolkit/pause.h"
-#include "toolkit/win32_clock_pump.h"
-#include "toolkit/win32_window_ops.h"
+#include "chat/chat_bridge.h"
+#include "chat/pause.h"
+#include "chat/win32_clock_pump.h"
+#include "chat/win32_window_ops.h"
 
 namespace {
 
@@ -100,8 +100,8 @@ void IdleCpu() {
   dizod::e2e::Panel program;
   dizod::e2e::Panel reference(L"dizod_polling.exe");
   chat.WaitPosted(6, 10000);
-  program.Click(dizod::Control::kCommand1);
-  reference.Click(dizod::Control::kCommand1);
+  program.Click(dizod::Control::kStart);
+  reference.Click(dizod::Control::kStart);
   Sleep(5000);  // both loops are waiting in their 63-second pause now
   const std::string program_proc = ProcDirOf("dizod.exe");
   const std::string reference_proc = ProcDirOf("dizod_polling.exe");

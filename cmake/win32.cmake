@@ -18,11 +18,9 @@ if(MSVC)
 endif()
 
 add_library(dizod_win32 STATIC
-  toolkit/win32_text.cpp
-  toolkit/win32_window_ops.cpp
-  toolkit/win32_clock_pump.cpp
-  panel/win32_panel_window.cpp
-  app/win32_run.cpp)
+  chat/win32_text.cpp
+  chat/win32_window_ops.cpp
+  panel/win32_panel_window.cpp)
 target_link_libraries(dizod_win32 PUBLIC dizod_core comctl32)
 
 # The icon is drawn at build time by our own generator, a build tool: when
@@ -119,10 +117,8 @@ endif()
 
 # The tests carry the program's manifest: the same DPI awareness and controls.
 add_executable(dizod_win32_tests
-  tests/win32/win32_panel_test.cpp
   tests/win32/win32_program_file_test.cpp
   tests/win32/win32_window_ops_test.cpp
-  tests/win32/win32_panel_messages_test.cpp
   ${CMAKE_BINARY_DIR}/dizod.rc)
 target_link_libraries(dizod_win32_tests PRIVATE dizod_win32 gtest_main)
 target_compile_definitions(dizod_win32_tests PRIVATE DIZOD_EXE="$<TARGET_FILE_NAME:dizod>")

@@ -2,22 +2,27 @@
 
 #include <windowsx.h>
 
+#include <cmath>
 #include <string_view>
 #include <utility>
 
+#include "chat/win32_text.h"
 #include "panel/design.h"
 #include "panel/win32_resource.h"
-#include "toolkit/win32_text.h"
 
 namespace dizod {
 
 namespace {
 
-// What the panel puts off goes through its own queue as this message: a
-// deferred event, or kLoad, the load that follows the panel's showing.
-constexpr UINT kRunLaterMessage = WM_APP + 1;
-constexpr WPARAM kLoad = static_cast<WPARAM>(-1);
-constexpr UINT_PTR kTimerId = 1;
+// The load, queued behind the panel's showing; and the worker's news that
+// its line is done.
+constexpr UINT kLoadMessage = WM_APP + 1;
+constexpr UINT kWakeMessage = WM_APP + 2;
+// The idle timer ticks every second while idle is on; the due timer wakes
+// the panel at the moment it asked for.
+constexpr UINT_PTR kIdleTimerId = 1;
+constexpr UINT kIdleTimerMs = 1000;
+constexpr UINT_PTR kDueTimerId = 2;
 
 COLORREF ToColorRef(std::uint32_t rgb) {
   return RGB((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF);
@@ -29,11 +34,14 @@ int SystemDpi() {
   return GetDeviceCaps(screen.get(), LOGPIXELSY);
 }
 
-// The panel's background; registered with the class, so it lives as long as
-// the class does: to the end of the process.
-HBRUSH ClassBackground() {
-  static const UniqueBrush brush(CreateSolidBrush(ToColorRef(kBackgroundRgb)));
-  return brush.get();
+Moment Now() {
+  SYSTEMTIME local;
+  GetLocalTime(&local);
+  LARGE_INTEGER ticks, frequency;
+  QueryPerformanceCounter(&ticks);
+  QueryPerformanceFrequency(&frequency);
+  return {local.wHour * 3600.0 + local.wMinute * 60.0 + local.wSecond + local.wMilliseconds / 1000.0,
+          static_cast<double>(ticks.QuadPart) / static_cast<double>(frequency.QuadPart)};
 }
 
 // Windows 10 and later know each monitor's DPI; earlier ones only the system's.
@@ -75,7 +83,8 @@ bool RegisterPanelClass(HINSTANCE instance, WNDPROC procedure) {
   cls.lpfnWndProc = procedure;
   cls.hInstance = instance;
   cls.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
-  cls.hbrBackground = ClassBackground();
+  // Light grey, RGB(192, 192, 192).
+  cls.hbrBackground = static_cast<HBRUSH>(GetStockObject(LTGRAY_BRUSH));
   cls.lpszClassName = kPanelClassName;
   cls.hIcon = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_DIZOD), IMAGE_ICON,
                                             GetSystemMetrics(SM_CXICON),
@@ -99,11 +108,12 @@ struct ControlSpec {
 constexpr DWORD kEditStyle = WS_TABSTOP | ES_AUTOHSCROLL;
 constexpr DWORD kButtonStyle = WS_TABSTOP | BS_OWNERDRAW;
 const ControlSpec kControls[] = {
-    {Control::kText1, L"EDIT", kEditStyle, WS_EX_CLIENTEDGE, kText1Rect, kInitialReason, true},
-    {Control::kCommand1, L"BUTTON", kButtonStyle, 0, kCommand1Rect, kStartCaption, true},
-    {Control::kCommand2, L"BUTTON", kButtonStyle, 0, kCommand2Rect, kStopCaption, false},
-    {Control::kText2, L"EDIT", kEditStyle, WS_EX_CLIENTEDGE, kText2Rect, kInitialCount, false},
-    {Control::kCommand3, L"BUTTON", kButtonStyle, 0, kCommand3Rect, kExitCaption, true},
+    {Control::kReasonBox, L"EDIT", kEditStyle, WS_EX_CLIENTEDGE, kReasonBoxRect, kInitialReason,
+     true},
+    {Control::kStart, L"BUTTON", kButtonStyle, 0, kStartRect, kStartCaption, true},
+    {Control::kStop, L"BUTTON", kButtonStyle, 0, kStopRect, kStopCaption, false},
+    {Control::kCounter, L"EDIT", kEditStyle, WS_EX_CLIENTEDGE, kCounterRect, "0", false},
+    {Control::kExit, L"BUTTON", kButtonStyle, 0, kExitRect, kExitCaption, true},
 };
 
 // The panel has one size and no taskbar button to bring it back from an icon:
@@ -128,7 +138,10 @@ POINT PointOf(LPARAM lparam) {
 
 }  // namespace
 
-PanelWindow::PanelWindow(HINSTANCE instance) : instance_(instance) {}
+PanelWindow::PanelWindow(HINSTANCE instance, std::shared_ptr<WindowOps> ops)
+    : instance_(instance),
+      ops_(std::move(ops)),
+      panel_([this] { return ReasonText(); }) {}
 
 PanelWindow::~PanelWindow() {
   if (hwnd_ != nullptr) DestroyWindow(hwnd_);
@@ -143,7 +156,10 @@ bool PanelWindow::Create() {
   CreateWindowExW(WS_EX_TOOLWINDOW | WS_EX_CONTROLPARENT, kPanelClassName, title.c_str(),
                   WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN, work.right - 400, work.top + 40, 300,
                   100, nullptr, nullptr, instance_, this);
-  return hwnd_ != nullptr;
+  if (hwnd_ == nullptr) return false;
+  const HWND panel = hwnd_;
+  handover_.emplace(ops_, [panel] { PostMessageW(panel, kWakeMessage, 0, 0); });
+  return true;
 }
 
 void PanelWindow::ShowAndLoad(int show_command) {
@@ -153,7 +169,7 @@ void PanelWindow::ShowAndLoad(int show_command) {
   // started with, whatever the program asks for.
   if (IsIconic(hwnd_) || IsZoomed(hwnd_)) ShowWindow(hwnd_, normal);
   UpdateWindow(hwnd_);
-  PostMessageW(hwnd_, kRunLaterMessage, kLoad, 0);
+  PostMessageW(hwnd_, kLoadMessage, 0, 0);
 }
 
 LRESULT CALLBACK PanelWindow::WindowProc(HWND hwnd, UINT message, WPARAM wparam,
@@ -178,7 +194,7 @@ LRESULT PanelWindow::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
       OnCommand(LOWORD(wparam), HIWORD(wparam));
       return 0;
     case WM_TIMER:
-      OnTimer();
+      OnTimer(wparam);
       return 0;
     case WM_LBUTTONDOWN:
       OnLButtonDown(PointOf(lparam), true);
@@ -214,8 +230,12 @@ LRESULT PanelWindow::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
     case WM_DPICHANGED:
       OnDpiChanged(HIWORD(wparam), *reinterpret_cast<const RECT*>(lparam));
       return 0;
-    case kRunLaterMessage:
-      OnRunLater(wparam);
+    case kLoadMessage:
+      SetWindowPos(hwnd_, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+      Feed(PanelEvent::kLoad);
+      return 0;
+    case kWakeMessage:
+      if (handover_->TakeDone()) Feed(PanelEvent::kLineDone);
       return 0;
     default:
       return DefWindowProcW(hwnd_, message, wparam, lparam);
@@ -246,7 +266,7 @@ void PanelWindow::ApplyDpi(int dpi) {
     const TwipsRect& r = spec.rect;
     HWND window = ControlWindow(spec.control);
     MoveWindow(window, Pixels(r.left), Pixels(r.top), Pixels(r.width), Pixels(r.height), TRUE);
-    const HFONT font = spec.control == Control::kText1 ? reason_font.get() : ui_font.get();
+    const HFONT font = spec.control == Control::kReasonBox ? reason_font.get() : ui_font.get();
     SendMessageW(window, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
   }
   reason_font_ = std::move(reason_font);
@@ -274,14 +294,14 @@ void PanelWindow::OnDpiChanged(int dpi, const RECT& suggested) {
 }
 
 void PanelWindow::OnCommand(WORD id, WORD code) {
-  if (code != BN_CLICKED || handlers_ == nullptr) return;
-  if (id == ControlId(Control::kCommand1)) handlers_->OnStartClick();
-  if (id == ControlId(Control::kCommand2)) handlers_->OnStopClick();
-  if (id == ControlId(Control::kCommand3)) handlers_->OnExitClick();
+  if (code != BN_CLICKED) return;
+  if (id == ControlId(Control::kStart)) Feed(PanelEvent::kStart);
+  if (id == ControlId(Control::kStop)) Feed(PanelEvent::kStop);
+  if (id == ControlId(Control::kExit)) Feed(PanelEvent::kExit);
 }
 
-void PanelWindow::OnTimer() {
-  if (handlers_ != nullptr) handlers_->OnTimerTick();
+void PanelWindow::OnTimer(UINT_PTR id) {
+  Feed(id == kIdleTimerId ? PanelEvent::kTick : PanelEvent::kDue);
 }
 
 // A press and a release on a bare point of the background (not on a control)
@@ -296,7 +316,7 @@ void PanelWindow::OnLButtonDown(POINT point, bool single) {
 void PanelWindow::OnLButtonUp(POINT point) {
   const bool pressed = std::exchange(background_pressed_, false);
   if (GetCapture() == hwnd_) ReleaseCapture();
-  if (pressed && IsBarePoint(point) && handlers_ != nullptr) handlers_->OnAboutClick();
+  if (pressed && IsBarePoint(point)) Feed(PanelEvent::kAbout);
 }
 
 bool PanelWindow::IsBarePoint(POINT point) const {
@@ -318,7 +338,7 @@ void PanelWindow::OnActivate(bool active) {
     SetFocus(focus_);
     return;
   }
-  HWND reason = ControlWindow(Control::kText1);
+  HWND reason = ControlWindow(Control::kReasonBox);
   SetFocus(reason);
   SendMessageW(reason, EM_SETSEL, 0, -1);
 }
@@ -351,36 +371,93 @@ void PanelWindow::OnDrawItem(const DRAWITEMSTRUCT& item) {
   }
 }
 
+// The window is on its way out: it leaves the screen at once rather than
+// stand there through the sign-off.
 void PanelWindow::OnClose() {
-  if (handlers_ != nullptr) {
-    handlers_->OnClose();
-  } else {
-    EndProgram();
-  }
+  ShowWindow(hwnd_, SW_HIDE);
+  Feed(PanelEvent::kClose);
 }
 
-// The session is ending: sign off now, the process will not get another chance.
+// Windows may end the process as soon as this returns, so it returns only
+// once the sign-off is out or its deadline has passed. Meanwhile it handles
+// nothing but the worker's news and the timers; a quit it sees is for the
+// message loop further out.
 void PanelWindow::OnEndSession() {
-  if (handlers_ != nullptr) {
-    handlers_->OnEndSession();
-  } else {
-    EndProgram();
+  ShowWindow(hwnd_, SW_HIDE);
+  Feed(PanelEvent::kEndSession);
+  std::optional<int> quit;
+  while (hwnd_ != nullptr) {
+    MSG message;
+    if (PeekMessageW(&message, nullptr, WM_TIMER, WM_TIMER, PM_REMOVE) ||
+        PeekMessageW(&message, nullptr, kWakeMessage, kWakeMessage, PM_REMOVE)) {
+      if (message.message == WM_QUIT) {
+        quit = static_cast<int>(message.wParam);
+      } else {
+        DispatchMessageW(&message);
+      }
+      continue;
+    }
+    MsgWaitForMultipleObjectsEx(0, nullptr, INFINITE, QS_TIMER | QS_POSTMESSAGE, 0);
   }
+  if (quit) PostQuitMessage(*quit);
 }
 
 void PanelWindow::OnDestroy() {
-  KillTimer(hwnd_, kTimerId);
-  timer_on_ = false;
+  KillTimer(hwnd_, kIdleTimerId);
+  KillTimer(hwnd_, kDueTimerId);
   PostQuitMessage(0);
 }
 
-void PanelWindow::OnRunLater(WPARAM what) {
-  if (handlers_ == nullptr) return;
-  if (what == kLoad) {
-    handlers_->OnLoad();
-  } else {
-    handlers_->OnDeferred(static_cast<DeferredEvent>(what));
+void PanelWindow::Feed(PanelEvent event) {
+  Apply(panel_.On(event, Now()));
+}
+
+void PanelWindow::Apply(Answer answer) {
+  // A line the worker cannot take now is done at once: it is dropped.
+  while (answer.line && !handover_->Hand(std::move(*answer.line))) {
+    answer = panel_.On(PanelEvent::kLineDone, Now());
   }
+  if (answer.ended) {
+    DestroyWindow(hwnd_);
+    return;
+  }
+  ShowState();
+  if (!answer.wake_at) {
+    KillTimer(hwnd_, kDueTimerId);
+    return;
+  }
+  // Never early: a timer that fires before the moment is set again.
+  const double delay_ms = std::ceil((*answer.wake_at - Now().monotonic) * 1000);
+  SetTimer(hwnd_, kDueTimerId, delay_ms > USER_TIMER_MINIMUM ? static_cast<UINT>(delay_ms)
+                                                             : USER_TIMER_MINIMUM,
+           nullptr);
+}
+
+void PanelWindow::ShowState() {
+  Enable(Control::kStart, panel_.StartEnabled());
+  Enable(Control::kStop, panel_.StopEnabled());
+  const UINT count = static_cast<UINT>(panel_.Count());
+  if (GetDlgItemInt(hwnd_, ControlId(Control::kCounter), nullptr, FALSE) != count) {
+    SetDlgItemInt(hwnd_, ControlId(Control::kCounter), count, FALSE);
+  }
+  if (panel_.IdleTimerOn() == idle_timer_on_) return;
+  idle_timer_on_ = panel_.IdleTimerOn();
+  if (idle_timer_on_) {
+    SetTimer(hwnd_, kIdleTimerId, kIdleTimerMs, nullptr);
+  } else {
+    KillTimer(hwnd_, kIdleTimerId);
+  }
+}
+
+void PanelWindow::Enable(Control control, bool enabled) {
+  HWND window = ControlWindow(control);
+  if ((IsWindowEnabled(window) != FALSE) == enabled) return;
+  const bool had_focus = GetFocus() == window;
+  EnableWindow(window, enabled ? TRUE : FALSE);
+  // A button that goes grey hands the keyboard focus to the reason box rather
+  // than drop it (or pass it on to Exit, where a second key press would end
+  // the program).
+  if (!enabled && had_focus) SetFocus(ControlWindow(Control::kReasonBox));
 }
 
 int PanelWindow::Pixels(int twips) const {
@@ -391,53 +468,12 @@ HWND PanelWindow::ControlWindow(Control control) const {
   return GetDlgItem(hwnd_, ControlId(control));
 }
 
-std::string PanelWindow::Text(Control control) {
-  HWND window = ControlWindow(control);
-  std::wstring text(GetWindowTextLengthW(window) + 1, L'\0');
-  text.resize(GetWindowTextW(window, text.data(), static_cast<int>(text.size())));
+std::string PanelWindow::ReasonText() const {
+  HWND reason = ControlWindow(Control::kReasonBox);
+  std::wstring text(static_cast<size_t>(GetWindowTextLengthW(reason)) + 1, L'\0');
+  const int length = GetWindowTextW(reason, text.data(), static_cast<int>(text.size()));
+  text.resize(static_cast<size_t>(length));
   return WideToUtf8(text);
-}
-
-void PanelWindow::SetText(Control control, const std::string& text) {
-  SetWindowTextW(ControlWindow(control), Utf8ToWide(text).c_str());
-}
-
-bool PanelWindow::Enabled(Control control) {
-  if (control == Control::kTimer1) return timer_on_;
-  return IsWindowEnabled(ControlWindow(control)) != FALSE;
-}
-
-void PanelWindow::SetEnabled(Control control, bool enabled) {
-  if (control == Control::kTimer1) {
-    if (enabled && !timer_on_) SetTimer(hwnd_, kTimerId, kTimerIntervalMs, nullptr);
-    if (!enabled && timer_on_) KillTimer(hwnd_, kTimerId);
-    timer_on_ = enabled;
-    return;
-  }
-  HWND window = ControlWindow(control);
-  const bool had_focus = GetFocus() == window;
-  EnableWindow(window, enabled ? TRUE : FALSE);
-  // A button that goes grey hands the keyboard focus to the reason box rather
-  // than drop it (or pass it on to Exit, where a second key press would end
-  // the program).
-  if (!enabled && had_focus) SetFocus(ControlWindow(Control::kText1));
-}
-
-void PanelWindow::KeepOnTop() {
-  // Not activated: a panel launched not to take the focus leaves it where it is.
-  SetWindowPos(hwnd_, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-}
-
-void PanelWindow::Hide() {
-  ShowWindow(hwnd_, SW_HIDE);
-}
-
-void PanelWindow::PostDeferred(DeferredEvent event) {
-  PostMessageW(hwnd_, kRunLaterMessage, static_cast<WPARAM>(event), 0);
-}
-
-void PanelWindow::EndProgram() {
-  if (hwnd_ != nullptr) DestroyWindow(hwnd_);
 }
 
 }  // namespace dizod

@@ -31,7 +31,7 @@ constexpr long long kWorstLatencyMs = 300;
 // Ends the program with Exit and returns how long it took to be gone.
 long long ExitAndTime(Panel& panel) {
   const long long clicked = NowMs();
-  panel.Click(Control::kCommand3);
+  panel.Click(Control::kExit);
   EXPECT_TRUE(panel.process().WaitExit(15000));
   return NowMs() - clicked;
 }

@@ -16,7 +16,7 @@ TEST(ExitAndClose, CloseTwiceWhileTheLoopWaitsPostsTheSignOffOnceAndEnds) {
   Standin chat;
   Panel panel;
   ASSERT_TRUE(chat.WaitPosted(3, 8000));
-  panel.Click(Control::kCommand1);
+  panel.Click(Control::kStart);
   ASSERT_TRUE(chat.WaitPosted(6, 8000));
   Sleep(1500);  // the idle minute loop waits
   panel.Close();

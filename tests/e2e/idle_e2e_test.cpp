@@ -13,11 +13,11 @@ TEST(IdleMode, AFullMinuteCycle) {
   Standin chat;
   Panel panel;
   ASSERT_TRUE(chat.WaitPosted(3, 8000));
-  panel.SetText(Control::kText1, L"lunch");
+  panel.SetText(Control::kReasonBox, L"lunch");
 
   // The minute announcement comes 63 to 68 seconds after Start.
   const long long started = NowMs();
-  panel.Click(Control::kCommand1);
+  panel.Click(Control::kStart);
   ASSERT_TRUE(chat.WaitPosted(6, 5000));
   Sleep(3000);
   const double cpu_before = panel.process().CpuSeconds();
@@ -33,10 +33,10 @@ TEST(IdleMode, AFullMinuteCycle) {
   const auto posted = chat.Posted();
   EXPECT_GE(posted[6].ms - started, 63000);
   EXPECT_LE(posted[6].ms - started, 68000);
-  EXPECT_EQ(panel.Text(panel.Control(Control::kText2)), L"1");
-  EXPECT_FALSE(IsWindowEnabled(panel.Control(Control::kCommand1)));
+  EXPECT_EQ(panel.Text(panel.Control(Control::kCounter)), L"1");
+  EXPECT_FALSE(IsWindowEnabled(panel.Control(Control::kStart)));
 
-  panel.Click(Control::kCommand2);
+  panel.Click(Control::kStop);
   ASSERT_TRUE(chat.WaitPosted(12, 8000));
   Sleep(300);
   std::vector<std::string> expected = lines::kStartup;
@@ -50,8 +50,8 @@ TEST(IdleMode, AFullMinuteCycle) {
        lines::kBanner, Hex("BAB72D2EB7202049646C65202D204F66662020B72E2DB7BA"),
        Hex("BAB72D2EB72055736572205761732049646C6520466F722031206D696E7574657320B72E2DB7BA")});
   EXPECT_EQ(chat.PostedBytes(), expected);
-  EXPECT_EQ(panel.Text(panel.Control(Control::kText2)), L"0");
-  EXPECT_TRUE(IsWindowEnabled(panel.Control(Control::kCommand1)));
+  EXPECT_EQ(panel.Text(panel.Control(Control::kCounter)), L"0");
+  EXPECT_TRUE(IsWindowEnabled(panel.Control(Control::kStart)));
 }
 
 }  // namespace

@@ -18,11 +18,11 @@ TEST(Launch, MaximizedOpensTheNormalPanelThatTakesAReasonTypedAtOnce) {
   GetClientRect(panel.Hwnd(), &inner);
   EXPECT_EQ(inner.right, 209);
   EXPECT_EQ(inner.bottom, 43);
-  ASSERT_TRUE(WaitFor([&] { return panel.Focus() == panel.Control(Control::kText1); }, 3000));
+  ASSERT_TRUE(WaitFor([&] { return panel.Focus() == panel.Control(Control::kReasonBox); }, 3000));
   TypeText(L"lunch");  // while the start-up lines are still going out
   ASSERT_TRUE(chat.WaitPosted(3, 8000));
-  EXPECT_EQ(panel.Text(panel.Control(Control::kText1)), L"lunch");
-  panel.Click(Control::kCommand1);
+  EXPECT_EQ(panel.Text(panel.Control(Control::kReasonBox)), L"lunch");
+  panel.Click(Control::kStart);
   ASSERT_TRUE(chat.WaitPosted(6, 8000));
   EXPECT_EQ(chat.PostedBytes()[5], lines::kReasonLunch);
 }

@@ -1,4 +1,4 @@
-#include "toolkit/chat_bridge.h"
+#include "chat/chat_bridge.h"
 
 #include <gtest/gtest.h>
 

@@ -12,10 +12,10 @@
 #include <string>
 
 #include "panel/win32_panel_window.h"
-#include "toolkit/pause.h"
-#include "toolkit/win32_clock_pump.h"
-#include "toolkit/win32_handle.h"
-#include "toolkit/win32_text.h"
+#include "chat/pause.h"
+#include "chat/win32_clock_pump.h"
+#include "chat/win32_handle.h"
+#include "chat/win32_text.h"
 
 namespace dizod {
 namespace {

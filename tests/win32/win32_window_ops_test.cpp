@@ -1,7 +1,7 @@
 // The user32 side of the bridge against edit boxes of this process, a Unicode
 // window or not: what it reads of a draft, and what it puts back.
 
-#include "toolkit/win32_window_ops.h"
+#include "chat/win32_window_ops.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>

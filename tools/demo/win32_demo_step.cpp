@@ -22,9 +22,9 @@ void Type(HWND box, const wchar_t* text) {
 
 bool Click(HWND panel, const wchar_t* button) {
   const std::pair<const wchar_t*, dizod::Control> buttons[] = {
-      {L"start", dizod::Control::kCommand1},
-      {L"stop", dizod::Control::kCommand2},
-      {L"exit", dizod::Control::kCommand3}};
+      {L"start", dizod::Control::kStart},
+      {L"stop", dizod::Control::kStop},
+      {L"exit", dizod::Control::kExit}};
   for (const auto& [name, control] : buttons) {
     if (std::wcscmp(button, name) == 0) {
       // Posted: the click's handler runs on while this step is done.
@@ -40,7 +40,7 @@ int wmain(int argc, wchar_t** argv) {
   HWND panel = FindWindowW(dizod::kPanelClassName, nullptr);
   if (panel == nullptr || argc != 3) return 1;
   if (std::wcscmp(argv[1], L"type") == 0) {
-    Type(GetDlgItem(panel, dizod::ControlId(dizod::Control::kText1)), argv[2]);
+    Type(GetDlgItem(panel, dizod::ControlId(dizod::Control::kReasonBox)), argv[2]);
     return 0;
   }
   if (std::wcscmp(argv[1], L"click") == 0) return Click(panel, argv[2]) ? 0 : 1;

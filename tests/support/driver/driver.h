@@ -13,7 +13,7 @@
 #include <thread>
 #include <vector>
 
-#include "panel/panel_controls.h"
+#include "panel/win32_panel_window.h"
 
 namespace dizod::e2e {
 

@@ -7,7 +7,7 @@
 #include <optional>
 #include <string>
 
-#include "toolkit/window_ops.h"
+#include "chat/window_ops.h"
 
 namespace dizod {
 

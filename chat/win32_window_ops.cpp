@@ -1,10 +1,10 @@
-#include "toolkit/win32_window_ops.h"
+#include "chat/win32_window_ops.h"
 
 #include <windows.h>
 
 #include <string>
 
-#include "toolkit/win32_text.h"
+#include "chat/win32_text.h"
 
 namespace dizod {
 

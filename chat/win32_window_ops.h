@@ -4,7 +4,7 @@
 // bounded in time; only the read of the draft gives up at once on a client
 // that Windows counts as hung, as it changes nothing when it is lost.
 
-#include "toolkit/window_ops.h"
+#include "chat/window_ops.h"
 
 namespace dizod {
 

@@ -1,6 +1,6 @@
-#include "toolkit/chat_bridge.h"
+#include "chat/chat_bridge.h"
 
-#include "toolkit/client_windows.h"
+#include "chat/client_windows.h"
 
 namespace dizod {
 

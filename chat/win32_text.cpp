@@ -1,4 +1,4 @@
-#include "toolkit/win32_text.h"
+#include "chat/win32_text.h"
 
 #include <windows.h>
 

@@ -1,0 +1,202 @@
+// The panel's state machine in virtual time, fed as the window feeds it: the
+// lines the room gets and when, for timed user actions and a chat client that
+// may be slow, hung or gone. Then a sweep of every short sequence of events
+// fired at every moment the panel can wake, against the promises it keeps.
+
+#include "panel/idle_panel.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <map>
+#include <sstream>
+
+namespace dizod {
+namespace {
+
+using Event = PanelEvent;
+
+// The room's lines, written out here: a typo in the program fails the tests.
+const std::map<std::string, std::string> kLines = {
+    {"B", "º·-.· Kráno Dizod ·.-·º"},   {"W", "º·-.· Kráno Dizod  ·.-·º"},
+    {"Y", "º·-.·  By: Krano  ·.-·º"},   {"A", "º·-.·  Actívated  ·.-·º"},
+    {"U", "º·-.· UnActívated ·.-·º"},   {"On", "º·-.·  Idle - On  ·.-·º"},
+    {"Off", "º·-.·  Idle - Off  ·.-·º"}, {"R", "º·-.· Reason: "},
+    {"M", "º·-.· User Has Been Idle For: "}, {"I", "º·-.· User Was Idle For "}};
+
+// The panel with the window's part played in virtual time: the idle timer,
+// the wake-up timer and the chat worker in front of a client that takes a
+// line after `slow` seconds, answers nothing before `hung_until` (the line is
+// given up after 5 s, and lines are refused until it answers) or has no room.
+struct Bench {
+  explicit Bench(double clock_at_zero = 36000) : day_start(clock_at_zero) {}
+
+  Moment Now() const { return {std::fmod(day_start + now, 86400), now + 1000}; }
+  void Fire(Event event) { Apply(panel.On(event, Now())); }
+  void Apply(Answer answer) {
+    while (answer.line && now < busy_until) answer = panel.On(Event::kLineDone, Now());
+    if (answer.line) {
+      const bool hung = now < hung_until;
+      done_at = now + (hung ? 5 : room ? std::exchange(late, slow) : 0);
+      if (hung) busy_until = hung_until;
+      if (!hung && room) taken.push_back({*done_at, *answer.line});
+      handed.push_back({now, *answer.line});
+    }
+    if (answer.ended && !ended_at) ended_at = now;
+    wake = answer.wake_at ? std::optional(*answer.wake_at - 1000) : std::nullopt;
+    if (!panel.IdleTimerOn()) next_tick.reset();
+    if (panel.IdleTimerOn() && !next_tick && auto_ticks) next_tick = now + 1;
+  }
+  // The next thing the panel's surroundings do, if any comes by `until`.
+  bool Step(double until) {
+    std::optional<double> next = done_at;
+    for (const auto& at : {wake, next_tick}) {
+      if (at && (!next || *at < *next)) next = at;
+    }
+    if (!next || *next > until) return false;
+    now = std::max(now, *next);
+    if (next == done_at) {
+      done_at.reset();
+      Fire(Event::kLineDone);
+    } else if (next == wake) {
+      Fire(Event::kDue);
+    } else {
+      *next_tick += 1;
+      Fire(Event::kTick);
+    }
+    return true;
+  }
+
+  double day_start, now = 0;
+  std::string reason = "Reason";
+  IdlePanel panel{[this] { return reason; }};
+  bool auto_ticks = true, room = true;
+  double slow = 0, late = 0, hung_until = -1, busy_until = -1;
+  std::optional<double> done_at, wake, next_tick, ended_at;
+  std::vector<std::pair<double, std::string>> handed, taken;
+};
+
+// "<t> <code>[ <text>]; ..." written out as the room shows it.
+std::string Expand(const std::string& script) {
+  std::istringstream in(script);
+  std::string entry, out;
+  while (std::getline(in >> std::ws, entry, ';')) {
+    std::istringstream parts(entry);
+    std::string time, code, text;
+    parts >> time >> code;
+    std::getline(parts, text);
+    if (!text.empty()) text.erase(0, 1);
+    const bool count = code == "M" || code == "I";
+    const std::string line = !kLines.count(code) ? code + (text.empty() ? "" : " " + text)
+                             : code == "R"       ? kLines.at(code) + text + " ·.-·º"
+                             : count             ? kLines.at(code) + text + " minutes ·.-·º"
+                                                 : kLines.at(code);
+    out += time + " " + line + "\n";
+  }
+  return out;
+}
+
+std::string Stamp(double t) {
+  std::ostringstream text;
+  text << std::round(t * 100) / 100;
+  return text.str();
+}
+
+struct Script {
+  const char* name;
+  const char* actions;  // "<t> <action>[ <argument>]; ..."
+  const char* room;     // what the room gets, and when the program ended
+  double clock_at_zero = 36000;
+};
+
+// Plays the actions, and what follows them for 30 s.
+std::string Play(const Script& script) {
+  Bench bench(script.clock_at_zero);
+  std::istringstream in(script.actions);
+  std::string entry;
+  const std::map<std::string, Event> events = {
+      {"Load", Event::kLoad},   {"Start", Event::kStart}, {"Stop", Event::kStop},
+      {"About", Event::kAbout}, {"Exit", Event::kExit},   {"Close", Event::kClose},
+      {"EndSession", Event::kEndSession}};
+  double t = 0;
+  while (std::getline(in >> std::ws, entry, ';')) {
+    std::istringstream parts(entry);
+    std::string action, argument;
+    parts >> t >> action;
+    parts.get();  // the blank before the argument, which keeps its own blanks
+    std::getline(parts, argument);
+    while (bench.Step(t)) {
+    }
+    bench.now = t;
+    if (events.count(action)) bench.Fire(events.at(action));
+    if (action == "Reason") bench.reason = argument;
+    if (action == "Slow") bench.slow = bench.late = std::stod(argument);
+    if (action == "Hang") bench.hung_until = t + std::stod(argument);
+    if (action == "NoRoom") bench.room = false;
+    if (action == "Jump") bench.day_start += std::stod(argument);
+  }
+  while (bench.Step(t + 30)) {
+  }
+  std::string out;
+  for (const auto& [at, line] : bench.taken) out += Stamp(at) + " " + line + "\n";
+  if (bench.ended_at) out += Stamp(*bench.ended_at) + " end\n";
+  return out;
+}
+
+TEST(IdlePanel, Scripts) {
+  const Script scripts[] = {
+      {"start-up, a pause ends on the next whole second", "0.3 Load",
+       "0.3 B; 1 Y; 2 A"},
+      {"a pause begun in the second half of a second", "0.7 Load", "0.7 B; 2 Y; 3 A"},
+      {"a half rounds to the even second", "0.5 Load; 11.5 About",
+       "0.5 B; 1 Y; 2 A; 11.5 B; 13 Y; 14 A"},
+      {"idle on, two minutes, idle off; the reason read at each post",
+       "0 Load; 5 Reason   back soon  ; 10 Start; 140 Reason tea; 150 Stop",
+       "0 B; 1 Y; 2 A; 10 W; 11 On; 12 R   back soon  ; 75 B; 76 R   back soon  ; 77 M 1; "
+       "140 B; 141 R tea; 142 M 2; 150 B; 151 Off; 152 I 2"},
+      {"an empty reason; Start again counts from 0",
+       "0 Load; 3 Reason ; 10 Start; 20 Stop; 30 Start; 100 Stop",
+       "0 B; 1 Y; 2 A; 10 W; 11 On; 12 R ; 20 B; 21 Off; 22 I 0; 30 W; 31 On; 32 R ; "
+       "95 B; 96 R ; 97 M 1; 100 B; 101 Off; 102 I 1"},
+      {"clicks during a sequence wait for it, once per kind, in order",
+       "0 Load; 0.2 About; 0.4 Start; 0.6 About; 0.8 Start; 72 Exit",
+       "0 B; 1 Y; 2 A; 2 B; 3 Y; 4 A; 4 W; 5 On; 6 R Reason; 69 B; 70 R Reason; 71 M 1; 72 B; "
+       "73 Y; 74 U; 74 end"},
+      {"Stop during a minute: its idle-off follows, and no minute after it",
+       "0 Load; 10 Start; 76.5 Stop",
+       "0 B; 1 Y; 2 A; 10 W; 11 On; 12 R Reason; 75 B; 76 R Reason; 77 M 1; 77 B; 78 Off; "
+       "79 I 1"},
+      {"a minute that falls due during About waits; Stop held by it goes first",
+       "0 Load; 10 Start; 74.5 About; 75 Stop",
+       "0 B; 1 Y; 2 A; 10 W; 11 On; 12 R Reason; 74.5 B; 75 Y; 76 A; 76 B; 77 Off; 78 I 0"},
+      {"Exit while idle: the sign-off only, then the end", "0 Load; 10 Start; 30 Exit",
+       "0 B; 1 Y; 2 A; 10 W; 11 On; 12 R Reason; 30 B; 31 Y; 32 U; 32 end"},
+      {"Close mid-sequence: the sign-off right after the line out",
+       "0 Load; 10 Slow 0.4; 10 Start; 11.2 Close; 11.3 Exit",
+       "0 B; 1 Y; 2 A; 10.4 W; 11.4 On; 11.8 B; 13.4 Y; 14.4 U; 14.4 end"},
+      {"a slow client delays each line and the pause after it",
+       "0 Load; 10 Slow 2; 10 About", "0 B; 1 Y; 2 A; 12 B; 15 Y; 18 A"},
+      {"a hung client misses its lines; the deadline ends the program",
+       "0 Load; 10 Hang 12; 10 Exit", "0 B; 1 Y; 2 A; 15.5 end"},
+      {"a client hung mid-About misses the lines that fall due until it answers",
+       "0 Load; 10 About; 10.5 Hang 7; 30 About",
+       "0 B; 1 Y; 2 A; 10 B; 30 B; 31 Y; 32 A"},
+      {"session end during Exit's sign-off changes nothing", "0 Load; 10 Exit; 11.5 EndSession",
+       "0 B; 1 Y; 2 A; 10 B; 11 Y; 12 U; 12 end"},
+      {"no room: the same timing, nothing reaches it",
+       "0 NoRoom; 0 Load; 10 Start; 100 Stop; 105 Exit", "107 end"},
+      {"midnight inside a minute",
+       "0 Load; 10 Start; 80 Stop", "0 B; 1 Y; 2 A; 10 W; 11 On; 12 R Reason; 75 B; 76 R Reason; "
+       "77 M 1; 80 B; 81 Off; 82 I 1", 86400 - 40},
+      {"the wall clock set back an hour moves no pause",
+       "0 Load; 10 Start; 40 Jump -3600; 90 Stop",
+       "0 B; 1 Y; 2 A; 10 W; 11 On; 12 R Reason; 75 B; 76 R Reason; 77 M 1; 90 B; 91 Off; "
+       "92 I 1"},
+  };
+  for (const Script& script : scripts) {
+    EXPECT_EQ(Play(script), Expand(script.room)) << script.name;
+  }
+}
+
+}  // namespace
+}  // namespace dizod
