@@ -16,7 +16,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/support/driver/driver.h"
+#include "bench/driver.h"
 #include "chat/chat_bridge.h"
 #include "chat/pause.h"
 #include "chat/win32_clock_pump.h"

@@ -57,7 +57,7 @@ if(MINGW)
   target_sources(dizod PRIVATE app/win32_terminate_mingw.cpp)
 endif()
 
-add_executable(standin_chat WIN32 tests/support/standin_chat/win32_standin_chat.cpp)
+add_executable(standin_chat WIN32 tools/demo/win32_standin_chat.cpp)
 if(MSVC)
   # Its includes are sorted, richedit.h and shellapi.h before windows.h: the
   # Windows SDK's versions of those two expect windows.h already included
@@ -91,7 +91,7 @@ if(DIZOD_BENCH)
   add_executable(dizod_polling WIN32 bench/win32_polling_main.cpp ${CMAKE_BINARY_DIR}/dizod.rc)
   target_link_libraries(dizod_polling PRIVATE dizod_win32)
   add_dependencies(dizod_polling dizod_icon)
-  add_executable(dizod_bench bench/win32_bench.cpp tests/support/driver/driver.cpp)
+  add_executable(dizod_bench bench/win32_bench.cpp bench/driver.cpp)
   target_link_libraries(dizod_bench PRIVATE dizod_win32)
   target_compile_definitions(dizod_bench PRIVATE
     DIZOD_EXE="$<TARGET_FILE_NAME:dizod>" STANDIN_EXE="$<TARGET_FILE_NAME:standin_chat>")
@@ -125,7 +125,7 @@ target_compile_definitions(dizod_win32_tests PRIVATE DIZOD_EXE="$<TARGET_FILE_NA
 add_dependencies(dizod_win32_tests dizod)
 
 add_executable(dizod_e2e_tests
-  tests/support/driver/driver.cpp
+  bench/driver.cpp
   tests/e2e/startup_e2e_test.cpp
   tests/e2e/idle_e2e_test.cpp
   tests/e2e/exit_about_e2e_test.cpp

@@ -7,7 +7,7 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/support/driver/driver.h"
+#include "bench/driver.h"
 
 namespace dizod::e2e {
 namespace {

@@ -1,4 +1,4 @@
-#include "tests/support/driver/driver.h"
+#include "bench/driver.h"
 
 #include <algorithm>
 #include <fstream>
