@@ -47,7 +47,9 @@ class IdlePanel {
 
   bool StartEnabled() const { return start_enabled_; }
   bool StopEnabled() const { return stop_enabled_; }
-  bool IdleTimerOn() const { return idle_on_; }
+  // The idle timer's ticks matter only until one of them starts the minute
+  // loop; it is off otherwise, so that an idle panel sleeps.
+  bool IdleTimerOn() const { return idle_on_ && loop_ == Loop::kOff; }
   std::uint64_t Count() const { return count_; }
 
  private:
