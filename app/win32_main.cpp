@@ -1,9 +1,8 @@
 // Dizod: posts the user's away status into the open chat room of the chat
 // client running beside it.
 
-#include <windows.h>
-
 #include <commctrl.h>
+#include <windows.h>
 
 #include <memory>
 

@@ -16,8 +16,18 @@ constexpr int kMinuteSeconds = 63;
 // answer: with the worker's grace, the program is gone within 8 s.
 constexpr double kSignOffBudgetSeconds = 5.5;
 
-enum Line { kBanner, kWideBanner, kByLine, kActivated, kDeactivated, kIdleOn, kIdleOff, kReason,
-            kWasIdle, kHasBeenIdle };
+enum Line {
+  kBanner,
+  kWideBanner,
+  kByLine,
+  kActivated,
+  kDeactivated,
+  kIdleOn,
+  kIdleOff,
+  kReason,
+  kWasIdle,
+  kHasBeenIdle
+};
 
 // The lines of each sequence, by the order of IdlePanel::Sequence.
 constexpr std::size_t kLinesPerSequence = 3;
@@ -189,7 +199,8 @@ void IdlePanel::Advance(const Moment& now, Answer& answer) {
   }
   const bool past_deadline = deadline_ && now.monotonic >= *deadline_;
   if (sequence_ && !line_out_ && !past_deadline && (!line_due_ || now.monotonic >= *line_due_)) {
-    answer.line = Compose(kSequenceLines[static_cast<int>(*sequence_)][next_++], read_reason_, count_);
+    answer.line =
+        Compose(kSequenceLines[static_cast<int>(*sequence_)][next_++], read_reason_, count_);
     line_out_ = true;
     line_due_.reset();
   }

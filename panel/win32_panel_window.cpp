@@ -40,8 +40,9 @@ Moment Now() {
   LARGE_INTEGER ticks, frequency;
   QueryPerformanceCounter(&ticks);
   QueryPerformanceFrequency(&frequency);
-  return {local.wHour * 3600.0 + local.wMinute * 60.0 + local.wSecond + local.wMilliseconds / 1000.0,
-          static_cast<double>(ticks.QuadPart) / static_cast<double>(frequency.QuadPart)};
+  return {
+      local.wHour * 3600.0 + local.wMinute * 60.0 + local.wSecond + local.wMilliseconds / 1000.0,
+      static_cast<double>(ticks.QuadPart) / static_cast<double>(frequency.QuadPart)};
 }
 
 // Windows 10 and later know each monitor's DPI; earlier ones only the system's.
@@ -139,9 +140,7 @@ POINT PointOf(LPARAM lparam) {
 }  // namespace
 
 PanelWindow::PanelWindow(HINSTANCE instance, std::shared_ptr<WindowOps> ops)
-    : instance_(instance),
-      ops_(std::move(ops)),
-      panel_([this] { return ReasonText(); }) {}
+    : instance_(instance), ops_(std::move(ops)), panel_([this] { return ReasonText(); }) {}
 
 PanelWindow::~PanelWindow() {
   if (hwnd_ != nullptr) DestroyWindow(hwnd_);
@@ -428,8 +427,8 @@ void PanelWindow::Apply(Answer answer) {
   }
   // Never early: a timer that fires before the moment is set again.
   const double delay_ms = std::ceil((*answer.wake_at - Now().monotonic) * 1000);
-  SetTimer(hwnd_, kDueTimerId, delay_ms > USER_TIMER_MINIMUM ? static_cast<UINT>(delay_ms)
-                                                             : USER_TIMER_MINIMUM,
+  SetTimer(hwnd_, kDueTimerId,
+           delay_ms > USER_TIMER_MINIMUM ? static_cast<UINT>(delay_ms) : USER_TIMER_MINIMUM,
            nullptr);
 }
 

@@ -11,8 +11,8 @@
 #include <string>
 
 #include "chat/line_handover.h"
-#include "chat/window_ops.h"
 #include "chat/win32_handle.h"
+#include "chat/window_ops.h"
 #include "panel/idle_panel.h"
 
 namespace dizod {

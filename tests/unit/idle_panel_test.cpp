@@ -18,10 +18,10 @@ using Event = PanelEvent;
 
 // The room's lines, written out here: a typo in the program fails the tests.
 const std::map<std::string, std::string> kLines = {
-    {"B", "º·-.· Kráno Dizod ·.-·º"},   {"W", "º·-.· Kráno Dizod  ·.-·º"},
-    {"Y", "º·-.·  By: Krano  ·.-·º"},   {"A", "º·-.·  Actívated  ·.-·º"},
-    {"U", "º·-.· UnActívated ·.-·º"},   {"On", "º·-.·  Idle - On  ·.-·º"},
-    {"Off", "º·-.·  Idle - Off  ·.-·º"}, {"R", "º·-.· Reason: "},
+    {"B", "º·-.· Kráno Dizod ·.-·º"},        {"W", "º·-.· Kráno Dizod  ·.-·º"},
+    {"Y", "º·-.·  By: Krano  ·.-·º"},        {"A", "º·-.·  Actívated  ·.-·º"},
+    {"U", "º·-.· UnActívated ·.-·º"},        {"On", "º·-.·  Idle - On  ·.-·º"},
+    {"Off", "º·-.·  Idle - Off  ·.-·º"},     {"R", "º·-.· Reason: "},
     {"M", "º·-.· User Has Been Idle For: "}, {"I", "º·-.· User Was Idle For "}};
 
 // The panel with the window's part played in virtual time: the idle timer,
@@ -34,7 +34,10 @@ struct Bench {
   Moment Now() const { return {std::fmod(day_start + now, 86400), now + 1000}; }
   void Fire(Event event) { Apply(panel.On(event, Now())); }
   void Apply(Answer answer) {
-    while (answer.line && now < busy_until) answer = panel.On(Event::kLineDone, Now());
+    while (answer.line && now < busy_until) {
+      handed.push_back({now, *answer.line});
+      answer = panel.On(Event::kLineDone, Now());
+    }
     if (answer.line) {
       const bool hung = now < hung_until;
       done_at = now + (hung ? 5 : room ? std::exchange(late, slow) : 0);
@@ -42,7 +45,10 @@ struct Bench {
       if (!hung && room) taken.push_back({*done_at, *answer.line});
       handed.push_back({now, *answer.line});
     }
-    if (answer.ended && !ended_at) ended_at = now;
+    if (answer.ended && !ended_at) {
+      ended_at = now;
+      line_out_at_end = done_at.has_value();
+    }
     wake = answer.wake_at ? std::optional(*answer.wake_at - 1000) : std::nullopt;
     if (!panel.IdleTimerOn()) next_tick.reset();
     if (panel.IdleTimerOn() && !next_tick && auto_ticks) next_tick = now + 1;
@@ -70,7 +76,7 @@ struct Bench {
   double day_start, now = 0;
   std::string reason = "Reason";
   IdlePanel panel{[this] { return reason; }};
-  bool auto_ticks = true, room = true;
+  bool auto_ticks = true, room = true, line_out_at_end = false;
   double slow = 0, late = 0, hung_until = -1, busy_until = -1;
   std::optional<double> done_at, wake, next_tick, ended_at;
   std::vector<std::pair<double, std::string>> handed, taken;
@@ -114,10 +120,13 @@ std::string Play(const Script& script) {
   Bench bench(script.clock_at_zero);
   std::istringstream in(script.actions);
   std::string entry;
-  const std::map<std::string, Event> events = {
-      {"Load", Event::kLoad},   {"Start", Event::kStart}, {"Stop", Event::kStop},
-      {"About", Event::kAbout}, {"Exit", Event::kExit},   {"Close", Event::kClose},
-      {"EndSession", Event::kEndSession}};
+  const std::map<std::string, Event> events = {{"Load", Event::kLoad},
+                                               {"Start", Event::kStart},
+                                               {"Stop", Event::kStop},
+                                               {"About", Event::kAbout},
+                                               {"Exit", Event::kExit},
+                                               {"Close", Event::kClose},
+                                               {"EndSession", Event::kEndSession}};
   double t = 0;
   while (std::getline(in >> std::ws, entry, ';')) {
     std::istringstream parts(entry);
@@ -145,8 +154,7 @@ std::string Play(const Script& script) {
 
 TEST(IdlePanel, Scripts) {
   const Script scripts[] = {
-      {"start-up, a pause ends on the next whole second", "0.3 Load",
-       "0.3 B; 1 Y; 2 A"},
+      {"start-up, a pause ends on the next whole second", "0.3 Load", "0.3 B; 1 Y; 2 A"},
       {"a pause begun in the second half of a second", "0.7 Load", "0.7 B; 2 Y; 3 A"},
       {"a half rounds to the even second", "0.5 Load; 11.5 About",
        "0.5 B; 1 Y; 2 A; 11.5 B; 13 Y; 14 A"},
@@ -174,28 +182,143 @@ TEST(IdlePanel, Scripts) {
       {"Close mid-sequence: the sign-off right after the line out",
        "0 Load; 10 Slow 0.4; 10 Start; 11.2 Close; 11.3 Exit",
        "0 B; 1 Y; 2 A; 10.4 W; 11.4 On; 11.8 B; 13.4 Y; 14.4 U; 14.4 end"},
-      {"a slow client delays each line and the pause after it",
-       "0 Load; 10 Slow 2; 10 About", "0 B; 1 Y; 2 A; 12 B; 15 Y; 18 A"},
+      {"a slow client delays each line and the pause after it", "0 Load; 10 Slow 2; 10 About",
+       "0 B; 1 Y; 2 A; 12 B; 15 Y; 18 A"},
       {"a hung client misses its lines; the deadline ends the program",
        "0 Load; 10 Hang 12; 10 Exit", "0 B; 1 Y; 2 A; 15.5 end"},
       {"a client hung mid-About misses the lines that fall due until it answers",
-       "0 Load; 10 About; 10.5 Hang 7; 30 About",
-       "0 B; 1 Y; 2 A; 10 B; 30 B; 31 Y; 32 A"},
+       "0 Load; 10 About; 10.5 Hang 7; 30 About", "0 B; 1 Y; 2 A; 10 B; 30 B; 31 Y; 32 A"},
       {"session end during Exit's sign-off changes nothing", "0 Load; 10 Exit; 11.5 EndSession",
        "0 B; 1 Y; 2 A; 10 B; 11 Y; 12 U; 12 end"},
       {"no room: the same timing, nothing reaches it",
        "0 NoRoom; 0 Load; 10 Start; 100 Stop; 105 Exit", "107 end"},
-      {"midnight inside a minute",
-       "0 Load; 10 Start; 80 Stop", "0 B; 1 Y; 2 A; 10 W; 11 On; 12 R Reason; 75 B; 76 R Reason; "
-       "77 M 1; 80 B; 81 Off; 82 I 1", 86400 - 40},
-      {"the wall clock set back an hour moves no pause",
-       "0 Load; 10 Start; 40 Jump -3600; 90 Stop",
+      {"midnight inside a minute", "0 Load; 10 Start; 80 Stop",
+       "0 B; 1 Y; 2 A; 10 W; 11 On; 12 R Reason; 75 B; 76 R Reason; "
+       "77 M 1; 80 B; 81 Off; 82 I 1",
+       86400 - 40},
+      {"the wall clock set back an hour moves no pause", "0 Load; 10 Start; 40 Jump -3600; 90 Stop",
        "0 B; 1 Y; 2 A; 10 W; 11 On; 12 R Reason; 75 B; 76 R Reason; 77 M 1; 90 B; 91 Off; "
        "92 I 1"},
   };
   for (const Script& script : scripts) {
     EXPECT_EQ(Play(script), Expand(script.room)) << script.name;
   }
+}
+
+// The sweep: from the start-up, every sequence of up to kMostEvents events,
+// each fired at every moment the panel or its surroundings next act.
+constexpr int kMostEvents = 4;
+constexpr double kHorizon = 150;
+// Close is Exit to the panel: its scripts cover it.
+enum Sweep { kStart, kStop, kAbout, kTick, kExit, kEndSession, kLate, kHang, kKinds };
+
+struct Trial {
+  Bench bench;
+  std::vector<std::pair<double, int>> fired;  // what was fired when, by Sweep
+  // How many lines were handed over when a Stop was taken and when the
+  // sign-off began.
+  std::optional<size_t> stop_at, sign_off_at;
+  double sign_off_time = 0;
+};
+
+// "B R M3" for a minute announcement that says 3.
+std::string Codes(const std::vector<std::pair<double, std::string>>& lines, size_t from,
+                  size_t to) {
+  std::string codes;
+  for (size_t i = from; i < to; ++i) {
+    for (const auto& [code, text] : kLines) {
+      const std::string& line = lines[i].second;
+      if (line.rfind(text, 0) != 0 || (code != "R" && code != "M" && code != "I" && line != text))
+        continue;
+      if (i > from) codes += ' ';
+      codes += code;
+      if (code == "M" || code == "I")
+        codes += line.substr(text.size(), line.find(' ', text.size()) - text.size());
+    }
+  }
+  return codes;
+}
+
+// The promises, or what broke them.
+std::string Check(const Trial& run) {
+  const auto& handed = run.bench.handed;
+  const size_t end = run.sign_off_at.value_or(handed.size());
+  // When the idle-on's or the last minute's last line went; none while idle is off.
+  double last_of_period = -1;
+  int minutes = 0;
+  size_t stop_from = run.stop_at.value_or(handed.size());
+  for (size_t i = 0; i < end; i += 3) {
+    const std::string codes = Codes(handed, i, std::min(i + 3, end));
+    std::string kind = codes.substr(0, codes.find_first_of("0123456789"));
+    if (i + 3 > end) {  // only the sign-off cuts an announcement
+      const bool prefix =
+          std::string("|B Y A|W On R|B Off I|B R M").find("|" + codes) != std::string::npos;
+      if (!run.sign_off_at || !prefix) return "cut: " + codes;
+      break;
+    }
+    if (kind == "B R M" && (last_of_period < 0 || handed[i].first < last_of_period + 62.5))
+      return "an early minute";
+    if (kind == "B R M" && codes != "B R M" + std::to_string(++minutes))
+      return "a false count: " + codes;
+    if (kind == "B Off I" && codes != "B Off I" + std::to_string(minutes))
+      return "a false count: " + codes;
+    // Only what was clicked before it may come between a Stop and its idle-off.
+    if (i >= stop_from && (kind == "B R M" || kind == "W On R")) return "after Stop: " + codes;
+    if (kind != "B Y A" && kind != "W On R" && kind != "B Off I" && kind != "B R M")
+      return "not an announcement: " + codes;
+    if (kind == "W On R" || kind == "B R M") last_of_period = handed[i + 2].first;
+    if (kind == "W On R" || kind == "B Off I") minutes = 0;
+    if (kind == "B Off I") last_of_period = -1, stop_from = handed.size();
+  }
+  const auto ended = run.bench.ended_at;
+  if (!run.sign_off_at) return ended ? "ended unasked" : "";
+  const std::string sign_off = Codes(handed, end, handed.size());
+  const bool by_deadline = ended && *ended >= run.sign_off_time + 5.5;
+  if (!ended || *ended > run.sign_off_time + 5.5) return "not gone in time";
+  if (std::string("B Y U").find(sign_off) != 0 || (sign_off != "B Y U" && !by_deadline))
+    return "sign-off: " + sign_off;
+  if (run.bench.line_out_at_end && !by_deadline) return "ended before its last line was out";
+  return "";
+}
+
+void Explore(const Trial& run, int events_left, int& runs, std::string& failures) {
+  const Bench& b = run.bench;
+  for (int kind = 0; events_left > 0 && !b.ended_at && kind < kKinds; ++kind) {
+    Trial next = run;
+    next.fired.push_back({b.now, kind});
+    Bench& n = next.bench;
+    if (kind == kStop && n.panel.StopEnabled() && !next.sign_off_at) next.stop_at = n.handed.size();
+    if ((kind == kExit || kind == kEndSession) && !next.sign_off_at) {
+      next.sign_off_at = n.handed.size();
+      next.sign_off_time = n.now;
+    }
+    const Event events[] = {Event::kStart, Event::kStop, Event::kAbout,
+                            Event::kTick,  Event::kExit, Event::kEndSession};
+    if (kind < kLate) n.Fire(events[kind]);
+    if (kind == kLate) n.late = 4.5;
+    if (kind == kHang) n.hung_until = n.now + 12;
+    Explore(next, events_left - 1, runs, failures);
+  }
+  Trial next = run;
+  if (next.bench.Step(kHorizon)) return Explore(next, events_left, runs, failures);
+  ++runs;
+  const std::string broken = Check(run);
+  if (broken.empty() || failures.size() > 2000) return;
+  std::ostringstream what;
+  what << broken << " after:";
+  for (const auto& [at, kind] : run.fired) what << " " << at << "/" << kind;
+  failures += what.str() + "\n";
+}
+
+TEST(IdlePanel, EveryShortSequenceOfEventsKeepsThePromises) {
+  Trial run;
+  run.bench.auto_ticks = false;
+  run.bench.Fire(Event::kLoad);
+  int runs = 0;
+  std::string failures;
+  Explore(run, kMostEvents, runs, failures);
+  EXPECT_EQ(failures, "");
+  std::printf("%d runs\n", runs);
 }
 
 }  // namespace
