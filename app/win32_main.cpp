@@ -1,8 +1,9 @@
 // Dizod: posts the user's away status into the open chat room of the chat
 // client running beside it.
 
-#include <commctrl.h>
 #include <windows.h>
+// After windows.h, whose types it uses.
+#include <commctrl.h>
 
 #include <memory>
 

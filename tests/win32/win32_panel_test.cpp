@@ -1,67 +1,73 @@
-// The Win32 side inside one process: the panel window as built, shown and
-// activated, the text conversion at the chat client's edge, and the real
-// pause's clock and pump.
+// The panel window inside this process, its chat client a recording room:
+// the window as built at the display's DPI, shown and activated, its focus,
+// the mouse messages of a background click and the end of the session.
 
 #include <gtest/gtest.h>
 #include <windows.h>
 
 #include <algorithm>
-#include <cmath>
 #include <cstdlib>
 #include <functional>
-#include <string>
 
-#include "panel/win32_panel_window.h"
-#include "chat/pause.h"
-#include "chat/win32_clock_pump.h"
 #include "chat/win32_handle.h"
 #include "chat/win32_text.h"
+#include "panel/win32_panel_window.h"
+#include "tests/support/recording_room.h"
 
 namespace dizod {
 namespace {
 
-// The display's DPI as the test run set it up (96 unless told otherwise).
-int ScreenDpi() {
-  const char* dpi = std::getenv("DIZOD_DPI");
-  return dpi != nullptr ? std::atoi(dpi) : 96;
+const std::string kBanner = "º·-.· Kráno Dizod ·.-·º";
+
+// Dispatches the panel's messages until `done` holds or `ms` pass.
+bool PumpUntil(const std::function<bool()>& done, DWORD ms = 3000) {
+  for (const DWORD start = GetTickCount(); !done();) {
+    if (GetTickCount() - start > ms) return false;
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE) && message.message != WM_QUIT) {
+      DispatchMessageW(&message);
+    }
+  }
+  return true;
 }
 
-// A panel of this process, created. Destroying it ends the program: its
-// WM_QUIT is taken off the queue again so that the next tests keep a clean one.
+// A panel of this process. Its end leaves a WM_QUIT, taken off the queue
+// again so that the next tests keep a clean one.
 struct TestPanel : PanelWindow {
-  TestPanel() : PanelWindow(GetModuleHandleW(nullptr)) { EXPECT_TRUE(Create()); }
+  explicit TestPanel(std::shared_ptr<RecordingRoom> r = std::make_shared<RecordingRoom>())
+      : PanelWindow(GetModuleHandleW(nullptr), r), room(r) {
+    EXPECT_TRUE(Create());
+  }
   ~TestPanel() {
-    DestroyWindow(Hwnd());
+    if (Hwnd() != nullptr) DestroyWindow(Hwnd());
     MSG message;
     EXPECT_TRUE(PeekMessageW(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
   }
+  HWND operator[](Control control) const { return ControlWindow(control); }
+  void Click(Control button) {
+    SendMessageW(Hwnd(), WM_COMMAND, MAKEWPARAM(ControlId(button), BN_CLICKED),
+                 reinterpret_cast<LPARAM>(ControlWindow(button)));
+  }
+  void Mouse(UINT message, int x, int y) {
+    SendMessageW(Hwnd(), message, message == WM_LBUTTONUP ? 0 : MK_LBUTTON, MAKELPARAM(x, y));
+  }
+  std::shared_ptr<RecordingRoom> room;
 };
 
-// The panel in pixels at 96, 144 and 192 DPI, within the inner area.
-constexpr int kDpis[] = {96, 144, 192};
-struct Box {
-  int left, top, width, height;
-};
-struct ControlBoxes {
-  Control control;
-  Box at[3];
-};
-// clang-format off
-constexpr ControlBoxes kBoxes[] = {
-    //                   96 DPI              144 DPI             192 DPI
-    {Control::kText1,    {{2, 2, 205, 19},   {3, 3, 307, 29},    {4, 4, 409, 38}}},
-    {Control::kCommand1, {{2, 24, 65, 17},   {3, 36, 98, 26},    {4, 48, 130, 34}}},
-    {Control::kCommand2, {{72, 24, 65, 17},  {108, 36, 98, 26},  {144, 48, 130, 34}}},
-    {Control::kCommand3, {{142, 24, 65, 17}, {213, 36, 98, 26},  {284, 48, 130, 34}}},
-    {Control::kText2,    {{216, 64, 49, 19}, {324, 96, 74, 29},  {432, 128, 98, 38}}},
-};
-// clang-format on
-constexpr SIZE kInnerArea[] = {{209, 43}, {314, 65}, {418, 86}};
-// 8.25 points; 8.5 points would give the same at 96 and 144 DPI, but -23 at 192.
-constexpr LONG kReasonFontHeight[] = {-11, -17, -22};
+std::wstring TextOf(HWND window) {
+  wchar_t text[64] = {};
+  GetWindowTextW(window, text, 64);
+  return text;
+}
 
-// How many pixels of the colour the button's face has inside its frame (whose
-// shadow may share a caption's grey), as the panel draws it.
+RECT PlaceOf(HWND control) {
+  RECT r{};
+  GetWindowRect(control, &r);
+  MapWindowPoints(nullptr, GetParent(control), reinterpret_cast<POINT*>(&r), 2);
+  return r;
+}
+
 int PixelsOf(HWND button, COLORREF colour) {
   RECT face{};
   GetClientRect(button, &face);
@@ -72,101 +78,96 @@ int PixelsOf(HWND button, COLORREF colour) {
       CreateCompatibleDC(screen.get()), &DeleteDC);
   SelectObject(dc.get(), bitmap.get());
   SendMessageW(button, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc.get()), PRF_CLIENT);
-  constexpr int kFrame = 3;
-  int count = 0;
-  for (int x = kFrame; x < face.right - kFrame; ++x) {
-    for (int y = kFrame; y < face.bottom - kFrame; ++y) count += GetPixel(dc.get(), x, y) == colour;
+  int count = 0;  // inside the frame, whose shadow may share the grey
+  for (int x = 3; x < face.right - 3; ++x) {
+    for (int y = 3; y < face.bottom - 3; ++y) count += GetPixel(dc.get(), x, y) == colour;
   }
   return count;
 }
 
-LOGFONTW ReasonFont(const PanelWindow& panel) {
-  LOGFONTW lf{};
-  const auto font =
-      reinterpret_cast<HFONT>(SendMessageW(panel.ControlWindow(Control::kText1), WM_GETFONT, 0, 0));
-  EXPECT_NE(GetObjectW(font, sizeof(lf), &lf), 0);
-  return lf;
-}
+// In pixels at 96, 144 and 192 DPI: the inner area, the reason box, Start,
+// Stop, Exit and the counter (left, top, right, bottom), the reason font's height.
+struct Layout {
+  int dpi;
+  RECT inner, boxes[5];
+  LONG font_height;
+};
+constexpr Layout kLayouts[] = {
+    {96,
+     {0, 0, 209, 43},
+     {{2, 2, 207, 21}, {2, 24, 67, 41}, {72, 24, 137, 41}, {216, 64, 265, 83}, {142, 24, 207, 41}},
+     -11},
+    {144,
+     {0, 0, 314, 65},
+     {{3, 3, 310, 32},
+      {3, 36, 101, 62},
+      {108, 36, 206, 62},
+      {324, 96, 398, 125},
+      {213, 36, 311, 62}},
+     -17},
+    {192,
+     {0, 0, 418, 86},
+     {{4, 4, 413, 42},
+      {4, 48, 134, 82},
+      {144, 48, 274, 82},
+      {432, 128, 530, 166},
+      {284, 48, 414, 82}},
+     -22},
+};
 
-void ExpectLayout(const PanelWindow& panel, int dpi) {
-  const auto at = std::find(std::begin(kDpis), std::end(kDpis), dpi) - std::begin(kDpis);
-  ASSERT_LT(at, 3) << "no layout written down for " << dpi << " DPI";
+void ExpectLayout(const TestPanel& panel, int dpi) {
+  const Layout* layout = std::find_if(std::begin(kLayouts), std::end(kLayouts),
+                                      [dpi](const Layout& l) { return l.dpi == dpi; });
+  ASSERT_NE(layout, std::end(kLayouts)) << dpi;
   RECT inner{};
   GetClientRect(panel.Hwnd(), &inner);
-  EXPECT_EQ(inner.right, kInnerArea[at].cx);
-  EXPECT_EQ(inner.bottom, kInnerArea[at].cy);
-  for (const ControlBoxes& expected : kBoxes) {
-    RECT r{};
-    GetWindowRect(panel.ControlWindow(expected.control), &r);
-    MapWindowPoints(nullptr, panel.Hwnd(), reinterpret_cast<POINT*>(&r), 2);
-    const Box& box = expected.at[at];
-    const int control = static_cast<int>(expected.control);
-    EXPECT_EQ(r.left, box.left) << control;
-    EXPECT_EQ(r.top, box.top) << control;
-    EXPECT_EQ(r.right - r.left, box.width) << control;
-    EXPECT_EQ(r.bottom - r.top, box.height) << control;
+  EXPECT_TRUE(EqualRect(&inner, &layout->inner));
+  for (int i = 0; i < 5; ++i) {
+    const RECT place = PlaceOf(panel[static_cast<Control>(i)]);
+    EXPECT_TRUE(EqualRect(&place, &layout->boxes[i]))
+        << i << ": " << place.left << "," << place.top << "," << place.right << "," << place.bottom;
   }
-  EXPECT_EQ(ReasonFont(panel).lfHeight, kReasonFontHeight[at]);
+  LOGFONTW font{};
+  GetObjectW(reinterpret_cast<HFONT>(SendMessageW(panel[Control::kReasonBox], WM_GETFONT, 0, 0)),
+             sizeof(font), &font);
+  EXPECT_EQ(font.lfHeight, layout->font_height);
+  EXPECT_STREQ(font.lfFaceName, L"OCR A Extended");
+  EXPECT_EQ(font.lfWeight, 400);
 }
 
-std::wstring TextOf(HWND window) {
-  wchar_t text[64] = {};
-  GetWindowTextW(window, text, 64);
-  return text;
-}
-
-// The panel as built: its layout, fonts and colours, the title and the
-// controls' captions, and the order Tab goes in.
-TEST(PanelWindow, AsBuiltAtTheDisplaysDpi) {
+TEST(PanelWindow, AsBuiltAtTheDisplaysDpiAndAtAnother) {
   TestPanel panel;
-  ExpectLayout(panel, ScreenDpi());
-
-  const LOGFONTW lf = ReasonFont(panel);
-  EXPECT_STREQ(lf.lfFaceName, L"OCR A Extended");
-  EXPECT_EQ(lf.lfWeight, 400);
-  // The buttons keep the system's font.
-  EXPECT_NE(SendMessageW(panel.ControlWindow(Control::kCommand1), WM_GETFONT, 0, 0),
-            SendMessageW(panel.ControlWindow(Control::kText1), WM_GETFONT, 0, 0));
-
-  const ScreenDc dc(GetDC(nullptr));
-  SendMessageW(panel.Hwnd(), WM_CTLCOLOREDIT, reinterpret_cast<WPARAM>(dc.get()),
-               reinterpret_cast<LPARAM>(panel.ControlWindow(Control::kText1)));
-  EXPECT_EQ(GetTextColor(dc.get()), RGB(0, 0, 192));
-  // The buttons' captions too, but for a disabled one: that is the system's grey.
-  HWND start = panel.ControlWindow(Control::kCommand1),
-       stop = panel.ControlWindow(Control::kCommand2);
-  EXPECT_GT(PixelsOf(start, RGB(0, 0, 192)), 0);
-  EXPECT_EQ(PixelsOf(stop, RGB(0, 0, 192)), 0);
-  EXPECT_GT(PixelsOf(stop, GetSysColor(COLOR_GRAYTEXT)), 0);
-
-  HWND hwnd = panel.Hwnd();
-  // 20 blanks, then the letters each followed by one blank.
-  EXPECT_EQ(TextOf(hwnd), L"                    K r \u00E1 n o \u00B7 D i z o d ");
-  const struct {
-    Control control;
-    const wchar_t* text;
-    bool enabled;
-  } expected[] = {{Control::kText1, L"Reason", true},
-                  {Control::kText2, L"0", false},
-                  {Control::kCommand1, L"\u00B7 Start \u00B7", true},
-                  {Control::kCommand2, L"\u00B7 Stop \u00B7", false},
-                  {Control::kCommand3, L"\u00B7 Exit \u00B7", true}};
-  for (const auto& control : expected) {
-    EXPECT_EQ(TextOf(panel.ControlWindow(control.control)), control.text);
-    EXPECT_EQ(IsWindowEnabled(panel.ControlWindow(control.control)) != FALSE, control.enabled);
+  const char* dpi = std::getenv("DIZOD_DPI");  // as the test run set the display up
+  ExpectLayout(panel, dpi != nullptr ? std::atoi(dpi) : 96);
+  EXPECT_EQ(TextOf(panel.Hwnd()), L"                    K r \u00E1 n o \u00B7 D i z o d ");
+  const wchar_t* texts[] = {L"Reason", L"\u00B7 Start \u00B7", L"\u00B7 Stop \u00B7", L"0",
+                            L"\u00B7 Exit \u00B7"};
+  for (int i = 0; i < 5; ++i) {
+    EXPECT_EQ(TextOf(panel[static_cast<Control>(i)]), texts[i]);
+    EXPECT_EQ(IsWindowEnabled(panel[static_cast<Control>(i)]) != FALSE, i != 2 && i != 3) << i;
   }
   LOGBRUSH background{};
-  GetObjectW(reinterpret_cast<HBRUSH>(GetClassLongPtrW(hwnd, GCLP_HBRBACKGROUND)),
+  GetObjectW(reinterpret_cast<HBRUSH>(GetClassLongPtrW(panel.Hwnd(), GCLP_HBRBACKGROUND)),
              sizeof(background), &background);
   EXPECT_EQ(background.lbColor, RGB(192, 192, 192));
-
+  const ScreenDc dc(GetDC(nullptr));
+  SendMessageW(panel.Hwnd(), WM_CTLCOLOREDIT, reinterpret_cast<WPARAM>(dc.get()),
+               reinterpret_cast<LPARAM>(panel[Control::kReasonBox]));
+  EXPECT_EQ(GetTextColor(dc.get()), RGB(0, 0, 192));
+  // The buttons' captions too, but for a disabled one: that is the system's grey.
+  EXPECT_GT(PixelsOf(panel[Control::kStart], RGB(0, 0, 192)), 0);
+  EXPECT_EQ(PixelsOf(panel[Control::kStop], RGB(0, 0, 192)), 0);
+  EXPECT_GT(PixelsOf(panel[Control::kStop], GetSysColor(COLOR_GRAYTEXT)), 0);
   // Tab: reason box, Start, Exit, and round again; the counter is never reached.
-  HWND text1 = panel.ControlWindow(Control::kText1);
-  HWND next = GetNextDlgTabItem(hwnd, text1, FALSE);
-  EXPECT_EQ(next, panel.ControlWindow(Control::kCommand1));
-  next = GetNextDlgTabItem(hwnd, next, FALSE);
-  EXPECT_EQ(next, panel.ControlWindow(Control::kCommand3));
-  EXPECT_EQ(GetNextDlgTabItem(hwnd, next, FALSE), text1);
+  HWND next = panel[Control::kReasonBox];
+  for (Control control : {Control::kStart, Control::kExit, Control::kReasonBox}) {
+    next = GetNextDlgTabItem(panel.Hwnd(), next, FALSE);
+    EXPECT_EQ(next, panel[control]);
+  }
+  RECT suggested{100, 100, 600, 300};  // moved to a monitor of another DPI
+  SendMessageW(panel.Hwnd(), WM_DPICHANGED, MAKEWPARAM(192, 192),
+               reinterpret_cast<LPARAM>(&suggested));
+  ExpectLayout(panel, 192);
 }
 
 // A window of this process that holds the activation while the panel has not.
@@ -181,160 +182,128 @@ struct OtherWindow {
   HWND hwnd;
 };
 
-struct ShowCommand {
-  const char* name;
-  int command;
-  bool activates;
-};
-
-class ShownWith : public ::testing::TestWithParam<ShowCommand> {};
-
 // The panel has one size and no taskbar button: whatever it is shown with, it
-// opens as the normal panel, above the other windows, and takes the
-// activation only when asked to.
-TEST_P(ShownWith, OpensAsTheNormalPanelAndTakesTheActivationOnlyWhenAsked) {
-  OtherWindow other;
-  ASSERT_EQ(GetForegroundWindow(), other.hwnd);
-  TestPanel panel;
-  panel.ShowAndLoad(GetParam().command);
-  panel.KeepOnTop();
-  EXPECT_TRUE(IsWindowVisible(panel.Hwnd()));
-  EXPECT_FALSE(IsIconic(panel.Hwnd()));
-  EXPECT_FALSE(IsZoomed(panel.Hwnd()));
-  EXPECT_TRUE(GetWindowLongW(panel.Hwnd(), GWL_EXSTYLE) & WS_EX_TOPMOST);
-  EXPECT_EQ(GetForegroundWindow(), GetParam().activates ? panel.Hwnd() : other.hwnd);
-}
-
-INSTANTIATE_TEST_SUITE_P(Win32, ShownWith,
-                         ::testing::Values(ShowCommand{"normal", SW_SHOWNORMAL, true},
-                                           ShowCommand{"maximized", SW_SHOWMAXIMIZED, true},
-                                           ShowCommand{"minimized", SW_SHOWMINIMIZED, true},
-                                           ShowCommand{"minimized_not_active", SW_SHOWMINNOACTIVE,
-                                                       false},
-                                           ShowCommand{"minimize", SW_MINIMIZE, false},
-                                           ShowCommand{"force_minimize", SW_FORCEMINIMIZE, false},
-                                           ShowCommand{"not_active", SW_SHOWNOACTIVATE, false},
-                                           ShowCommand{"as_it_is", SW_SHOWNA, false}),
-                         [](const auto& info) { return std::string(info.param.name); });
-
-// As in a dialog: the control that had the keyboard focus gets it back, with
-// its caret, when the panel is active again.
-TEST(PanelWindow, FocusReturnsToTheControlThatHadItWhenThePanelIsActiveAgain) {
-  TestPanel panel;
-  panel.ShowAndLoad(SW_SHOWNORMAL);
-  HWND text1 = panel.ControlWindow(Control::kText1);
-  HWND start = panel.ControlWindow(Control::kCommand1);
-  ASSERT_EQ(GetFocus(), text1);
-  DWORD from = 0, to = 0;
-  SendMessageW(text1, EM_GETSEL, reinterpret_cast<WPARAM>(&from), reinterpret_cast<LPARAM>(&to));
-  EXPECT_EQ(from, 0u);  // the first time the whole placeholder is selected
-  EXPECT_EQ(to, 6u);
-  SendMessageW(text1, EM_SETSEL, 2, 2);
-
-  const auto leave_and_come_back = [&panel](const std::function<void()>& meanwhile = {}) {
+// opens as the normal panel above the other windows, posts its start-up, and
+// takes the activation only when asked to.
+TEST(PanelWindow, ShownWithAnyCommandOpensAsTheNormalTopmostPanel) {
+  const struct {
+    int command;
+    bool activates;
+  } commands[] = {{SW_SHOWNORMAL, true},       {SW_SHOWMAXIMIZED, true}, {SW_SHOWMINIMIZED, true},
+                  {SW_SHOWMINNOACTIVE, false}, {SW_MINIMIZE, false},     {SW_FORCEMINIMIZE, false},
+                  {SW_SHOWNOACTIVATE, false},  {SW_SHOWNA, false}};
+  for (const auto& shown : commands) {
     OtherWindow other;
     ASSERT_EQ(GetForegroundWindow(), other.hwnd);
-    if (meanwhile) meanwhile();
+    TestPanel panel;
+    panel.ShowAndLoad(shown.command);
+    ASSERT_TRUE(PumpUntil([&] { return !panel.room->Lines().empty(); })) << shown.command;
+    EXPECT_EQ(panel.room->Lines()[0], kBanner);
+    EXPECT_TRUE(IsWindowVisible(panel.Hwnd()) && !IsIconic(panel.Hwnd()) && !IsZoomed(panel.Hwnd()))
+        << shown.command;
+    EXPECT_TRUE(GetWindowLongW(panel.Hwnd(), GWL_EXSTYLE) & WS_EX_TOPMOST) << shown.command;
+    EXPECT_EQ(GetForegroundWindow(), shown.activates ? panel.Hwnd() : other.hwnd) << shown.command;
+  }
+}
+
+// As in a dialog: the control that had the keyboard focus gets it back, with
+// its caret, when the panel is active again; a button that went grey
+// meanwhile hands it to the reason box.
+TEST(PanelWindow, FocusComesBackWhereItWasUnlessThatWentGrey) {
+  TestPanel panel;
+  panel.ShowAndLoad(SW_SHOWNORMAL);
+  HWND reason = panel[Control::kReasonBox], start = panel[Control::kStart];
+  ASSERT_EQ(GetFocus(), reason);
+  DWORD from = 0, to = 0;
+  SendMessageW(reason, EM_GETSEL, reinterpret_cast<WPARAM>(&from), reinterpret_cast<LPARAM>(&to));
+  EXPECT_EQ(to - from, 6u);  // the first time the whole placeholder is selected
+  SendMessageW(reason, EM_SETSEL, 2, 2);
+  const auto away_and_back = [&panel](const std::function<void()>& meanwhile) {
+    OtherWindow other;
+    ASSERT_EQ(GetForegroundWindow(), other.hwnd);
+    meanwhile();
     SetForegroundWindow(panel.Hwnd());
-    ASSERT_EQ(GetForegroundWindow(), panel.Hwnd());
   };
-  leave_and_come_back();
-  EXPECT_EQ(GetFocus(), text1);
-  SendMessageW(text1, EM_GETSEL, reinterpret_cast<WPARAM>(&from), reinterpret_cast<LPARAM>(&to));
-  EXPECT_EQ(from, 2u);
-  EXPECT_EQ(to, 2u);
-
+  away_and_back([] {});
+  EXPECT_EQ(GetFocus(), reason);
+  SendMessageW(reason, EM_GETSEL, reinterpret_cast<WPARAM>(&from), reinterpret_cast<LPARAM>(&to));
+  EXPECT_EQ(from * 10 + to, 22u);
   SetFocus(start);
-  leave_and_come_back();
+  away_and_back([] {});
   EXPECT_EQ(GetFocus(), start);
-
-  // A button that went grey while the panel was away gets no focus back: a
-  // Start deferred behind a sequence may run just then.
-  leave_and_come_back([&panel] { panel.SetEnabled(Control::kCommand1, false); });
-  EXPECT_EQ(GetFocus(), text1);
+  away_and_back([&panel] { panel.Click(Control::kStart); });
+  EXPECT_EQ(GetFocus(), reason);
+  SetFocus(panel[Control::kExit]);
+  panel.Click(Control::kStop);  // a button going grey without the focus leaves it
+  EXPECT_EQ(GetFocus(), panel[Control::kExit]);
 }
 
-// Moved to a monitor of another DPI, the panel lays itself out anew.
-TEST(PanelWindow, FollowsAChangeOfDpi) {
+// A press and a release on a bare point make an About, judged where each
+// happened; the second press of a double click is no click.
+TEST(PanelWindow, BackgroundClicksAreAbout) {
   TestPanel panel;
-  RECT suggested{100, 100, 600, 300};
-  SendMessageW(panel.Hwnd(), WM_DPICHANGED, MAKEWPARAM(192, 192),
-               reinterpret_cast<LPARAM>(&suggested));
-  ExpectLayout(panel, 192);
+  const auto abouts = [&panel] {
+    PumpUntil([] { return false; }, 200);
+    return panel.room->Lines().size();
+  };
+  panel.Mouse(WM_LBUTTONDOWN, 69, 30);  // the gap between Start and Stop
+  panel.Mouse(WM_LBUTTONUP, 69, 30);
+  panel.Mouse(WM_LBUTTONDBLCLK, 69, 30);
+  panel.Mouse(WM_LBUTTONUP, 69, 30);
+  EXPECT_EQ(abouts(), 1u);
+  panel.Mouse(WM_LBUTTONDOWN, 120, 22);  // the strip under the reason box...
+  panel.Mouse(WM_LBUTTONUP, 100, 10);    // ...released on the reason box
+  panel.Mouse(WM_LBUTTONDOWN, 100, 30);  // the disabled Stop...
+  panel.Mouse(WM_LBUTTONUP, 69, 30);     // ...released in the gap
+  panel.Mouse(WM_LBUTTONDOWN, 1, 20);
+  panel.Mouse(WM_LBUTTONUP, 1, 60);  // below the panel
+  panel.Mouse(WM_LBUTTONDOWN, 69, 30);
+  SetCapture(panel[Control::kReasonBox]);  // someone else took the mouse
+  panel.Mouse(WM_LBUTTONUP, 69, 30);
+  ReleaseCapture();
+  EXPECT_EQ(abouts(), 1u);
 }
 
-// A button that goes grey hands its keyboard focus to the reason box; one
-// that goes grey without the focus leaves it where it is.
-TEST(PanelWindow, DisabledButtonHandsItsFocusToTheReasonBox) {
+// The next line of a sequence goes when the local clock shows the whole
+// second after the one before it ended, rounded, plus one.
+TEST(PanelWindow, LinesOfASequenceGoOnTheWholeSecond) {
   TestPanel panel;
-  ShowWindow(panel.Hwnd(), SW_SHOW);
-  HWND text1 = panel.ControlWindow(Control::kText1);
-  HWND start = panel.ControlWindow(Control::kCommand1);
-  HWND exit = panel.ControlWindow(Control::kCommand3);
+  panel.ShowAndLoad(SW_SHOWNORMAL);
+  ASSERT_TRUE(PumpUntil([&] { return panel.room->Lines().size() == 3; }));
+  const auto posted = panel.room->Posted();
+  for (int i = 1; i < 3; ++i) {
+    using std::chrono::milliseconds;
+    const auto ms =
+        std::chrono::duration_cast<milliseconds>(posted[i].second.time_since_epoch()).count();
+    EXPECT_LT(ms % 1000, 40) << i;
+    const auto gap =
+        std::chrono::duration_cast<milliseconds>(posted[i].second - posted[i - 1].second);
+    EXPECT_GE(gap.count(), 500) << i;
+    EXPECT_LE(gap.count(), 1540) << i;
+  }
+}
 
-  SetFocus(start);
-  ASSERT_EQ(GetFocus(), start);
-  panel.SetEnabled(Control::kCommand1, false);
-  EXPECT_EQ(GetFocus(), text1);
-
-  panel.SetEnabled(Control::kCommand2, true);
-  SetFocus(exit);
-  ASSERT_EQ(GetFocus(), exit);
-  panel.SetEnabled(Control::kCommand2, false);
-  EXPECT_EQ(GetFocus(), exit);
+// A logoff that someone cancelled ends with WM_ENDSESSION FALSE: the user
+// stays, and so does the panel. One that goes through returns only once the
+// sign-off is out, the panel gone.
+TEST(PanelWindow, OnlyASessionThatEndsSignsOffAndThenReturns) {
+  TestPanel panel;
+  EXPECT_EQ(SendMessageW(panel.Hwnd(), WM_QUERYENDSESSION, 0, 0), TRUE);
+  SendMessageW(panel.Hwnd(), WM_ENDSESSION, FALSE, 0);
+  PumpUntil([] { return false; }, 200);
+  EXPECT_TRUE(panel.room->Lines().empty());
+  ASSERT_TRUE(IsWindow(panel.Hwnd()));
+  SendMessageW(panel.Hwnd(), WM_ENDSESSION, TRUE, 0);
+  EXPECT_EQ(panel.room->Lines(), (std::vector<std::string>{kBanner, "º·-.·  By: Krano  ·.-·º",
+                                                           "º·-.· UnActívated ·.-·º"}));
+  EXPECT_EQ(panel.Hwnd(), nullptr);
 }
 
 TEST(Win32Text, CatalogueBecomesSingleBytesAndStrangersBecomeQuestionMarks) {
   ASSERT_EQ(GetACP(), 1252u);
   EXPECT_EQ(Utf8ToAnsi("º·-.· Kráno Dizod ·.-·º"), "\xBA\xB7-.\xB7 Kr\xE1no Dizod \xB7.-\xB7\xBA");
-  EXPECT_EQ(Utf8ToAnsi("Actívated é"), "Act\xEDvated \xE9");
-  // No best fit: a macron a does not pass for a plain a.
-  EXPECT_EQ(Utf8ToAnsi("Ωā€"), "??\x80");
+  EXPECT_EQ(Utf8ToAnsi("Actívated é Ωā€"), "Act\xEDvated \xE9 ??\x80");  // no best fit
   EXPECT_EQ(WideToUtf8(Utf8ToWide("draft é Ω")), "draft é Ω");
-  EXPECT_EQ(Utf8ToAnsi(""), "");
-}
-
-// Counts the timer messages dispatched during a pause.
-int g_ticks = 0;
-void CALLBACK CountTick(HWND, UINT, UINT_PTR timer, DWORD) {
-  ++g_ticks;
-  KillTimer(nullptr, timer);
-}
-
-TEST(Win32Pause, EndsOnTheMarkAndDispatchesMeanwhile) {
-  Win32ClockPump pump;
-  for (int i = 0; i < 3; ++i) {
-    SetTimer(nullptr, 0, 10, CountTick);
-    const ClockReading start = pump.ReadClock();
-    ASSERT_TRUE(WaitSeconds(pump, 1));
-    const ClockReading end = pump.ReadClock();
-    // The mark: the time of day rounded to the whole second, a half to even.
-    const double expected = std::nearbyint(start.time_of_day) + 1 - start.time_of_day;
-    const double lasted = end.monotonic - start.monotonic;
-    EXPECT_GE(lasted, expected - 0.002);
-    EXPECT_LE(lasted, expected + 0.1);
-  }
-  EXPECT_EQ(g_ticks, 3);
-}
-
-// The pauses start on the whole second of the time of day: its fraction counts.
-TEST(Win32Clock, TimeOfDayKeepsPaceWithTheMonotonicClockToTheMillisecond) {
-  Win32ClockPump pump;
-  const ClockReading start = pump.ReadClock();
-  Sleep(250);
-  const ClockReading end = pump.ReadClock();
-  EXPECT_NEAR(end.time_of_day - start.time_of_day, end.monotonic - start.monotonic, 0.03);
-}
-
-TEST(Win32Pause, QuitEndsThePauseAndIsPassedOn) {
-  Win32ClockPump pump;
-  PostQuitMessage(7);
-  const ClockReading start = pump.ReadClock();
-  EXPECT_FALSE(WaitSeconds(pump, 5));
-  EXPECT_LT(pump.ReadClock().monotonic - start.monotonic, 1.0);
-  MSG message;
-  ASSERT_TRUE(PeekMessageW(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
-  EXPECT_EQ(message.wParam, 7u);
 }
 
 }  // namespace
