@@ -94,15 +94,16 @@ struct FakeClient : WindowOps {
     }
     return 0;
   }
-  // The client sends its box when its Enter timer fires.
+  // The client sends its box when its Enter timer fires, once awake.
   void Due() {
-    if (timer_.first == 0 || now < timer_.second) return;
+    if (timer_.first == 0 || now < std::max(timer_.second, awake_at_)) return;
     Draft& held = windows[std::exchange(timer_, {}).first].box;
     if (!held.text.empty()) room.push_back(held.text);
     held = {};
   }
   // Each message is bounded by 5 s. Fault 'S': the client stalls 8 s inside
   // the message and takes it when it wakes; 'L': the same, but it is lost.
+  // Any other message that times out while it sleeps is lost too.
   template <typename Handle>
   SendResult Send(WindowHandle box, const Handle& handle) {
     const char fault = received < faults.size() ? faults[received] : '.';
@@ -141,6 +142,67 @@ TEST(ChatBridge, LineGoesIntoTheSecondRichTextBoxOfTheFirstDocumentWithAllFourKi
     EXPECT_EQ(client.room, row.box == 0 ? Lines{} : Lines{"hi"});
     // No other window gets a message.
     EXPECT_EQ(client.received, client.windows[row.box].messages) << row.lookups;
+  }
+}
+
+// A line's messages: read the draft, set the line, read it back, Enter, look
+// whether the client has taken it, put the draft back. A row: the client's
+// faults, one for each message it receives; how long after an Enter it sends
+// its box; the draft; the lines posted one after another. Then the lines the
+// room got, the box at the end, each line's outcome, when the worker was done
+// with the last line; and a program that ends from the stop_at-th message on.
+TEST(ChatBridge, LineIsDoneOnceTheClientHasTakenItAndTheDraftComesBack) {
+  using enum LineOutcome;
+  const Draft typing{"typing", 2, 2}, empty{""}, selected{"abcdef", 1, 4};
+  const struct {
+    const char* faults;
+    std::uint64_t late_ms;
+    Draft draft;
+    Lines lines, room;
+    Draft box;
+    std::vector<LineOutcome> outcomes;
+    std::uint64_t done_ms;
+    std::size_t stop_at = 99;
+  } rows[] = {
+      // Stalled in the read: nothing of the line reached the box.
+      {"L", 0, typing, {"line"}, {}, typing, {kGivenUp}, 5000},
+      // In the set: the line lands as it wakes; the draft goes back over it.
+      {".S", 0, typing, {"line"}, {}, typing, {kGivenUp}, 8000},
+      // In the read-back: the line is in the box, unsent.
+      {"..L", 0, typing, {"line"}, {}, typing, {kGivenUp}, 8000},
+      // In the Enter, and again in the first look once awake: waited for twice.
+      {"...S.S", 0, typing, {"line"}, {"line"}, typing, {kPosted}, 16000},
+      // In the first look after the Enter.
+      {"....L", 0, typing, {"line"}, {"line"}, typing, {kPosted}, 8000},
+      // In the put-back, which is lost: put back again once it answers.
+      {".....L", 0, typing, {"line"}, {"line"}, typing, {kPosted}, 8000},
+      // The program ends before the Enter, and the client stalls in the put-back.
+      {"...L", 0, typing, {"line"}, {}, typing, {kGivenUp}, 8000, 3},
+      // Sends 50 ms after the Enter: two lines back to back from an empty box.
+      {"", 50, empty, {"one", "two"}, {"one", "two"}, empty, {kPosted, kPosted}, 100},
+      // The same with a selection in the box and a reason outside the code page.
+      {"", 50, selected, {"lunch \xCE\xA9"}, {"lunch ?"}, selected, {kPosted}, 50},
+      // Sends 6 s after the Enter: given up at 5 s, the box emptied again.
+      {"", 6000, empty, {"line"}, {}, empty, {kGivenUp}, 5000},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(&row - rows);
+    FakeClient client;
+    std::tie(client.faults, client.late_ms) = std::pair(row.faults, row.late_ms);
+    client.Build({"RRLIS"});
+    Draft& box = client.windows[5].box = row.draft;
+    const auto stopping = [&] { return client.received >= row.stop_at || client.now > 60000; };
+    std::vector<LineOutcome> outcomes;
+    for (const std::string& line : row.lines) {
+      const LineResult result = PostChatLine(client, line, stopping);
+      outcomes.push_back(result.outcome);
+      if (result.stuck_box != 0) Recover(client, result, stopping);
+    }
+    EXPECT_EQ(client.now, row.done_ms);
+    client.Rest(10000);  // a late send is due by now
+    EXPECT_EQ(client.room, row.room);
+    EXPECT_EQ(FakeClient::Tie(box), FakeClient::Tie(row.box));
+    EXPECT_EQ(outcomes, row.outcomes);
   }
 }
 
