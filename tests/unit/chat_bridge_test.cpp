@@ -148,8 +148,8 @@ TEST(ChatBridge, LineGoesIntoTheSecondRichTextBoxOfTheFirstDocumentWithAllFourKi
 // A line's messages: read the draft, set the line, read it back, Enter, look
 // whether the client has taken it, put the draft back. A row: the client's
 // faults, one for each message it receives; how long after an Enter it sends
-// its box; the draft; the lines posted one after another. Then the lines the
-// room got, the box at the end, each line's outcome, when the worker was done
+// its box; the lines posted one after another; the draft. Then the box at the
+// end, the lines the room got, each line's outcome, when the worker was done
 // with the last line; and a program that ends from the stop_at-th message on.
 TEST(ChatBridge, LineIsDoneOnceTheClientHasTakenItAndTheDraftComesBack) {
   using enum LineOutcome;
@@ -157,33 +157,33 @@ TEST(ChatBridge, LineIsDoneOnceTheClientHasTakenItAndTheDraftComesBack) {
   const struct {
     const char* faults;
     std::uint64_t late_ms;
-    Draft draft;
-    Lines lines, room;
-    Draft box;
+    Lines lines;
+    Draft draft, box;
+    Lines room;
     std::vector<LineOutcome> outcomes;
     std::uint64_t done_ms;
     std::size_t stop_at = 99;
   } rows[] = {
       // Stalled in the read: nothing of the line reached the box.
-      {"L", 0, typing, {"line"}, {}, typing, {kGivenUp}, 5000},
+      {"L", 0, {"line"}, typing, typing, {}, {kGivenUp}, 5000},
       // In the set: the line lands as it wakes; the draft goes back over it.
-      {".S", 0, typing, {"line"}, {}, typing, {kGivenUp}, 8000},
+      {".S", 0, {"line"}, typing, typing, {}, {kGivenUp}, 8000},
       // In the read-back: the line is in the box, unsent.
-      {"..L", 0, typing, {"line"}, {}, typing, {kGivenUp}, 8000},
+      {"..L", 0, {"line"}, typing, typing, {}, {kGivenUp}, 8000},
       // In the Enter, and again in the first look once awake: waited for twice.
-      {"...S.S", 0, typing, {"line"}, {"line"}, typing, {kPosted}, 16000},
+      {"...S.S", 0, {"line"}, typing, typing, {"line"}, {kPosted}, 16000},
       // In the first look after the Enter.
-      {"....L", 0, typing, {"line"}, {"line"}, typing, {kPosted}, 8000},
+      {"....L", 0, {"line"}, typing, typing, {"line"}, {kPosted}, 8000},
       // In the put-back, which is lost: put back again once it answers.
-      {".....L", 0, typing, {"line"}, {"line"}, typing, {kPosted}, 8000},
+      {".....L", 0, {"line"}, typing, typing, {"line"}, {kPosted}, 8000},
       // The program ends before the Enter, and the client stalls in the put-back.
-      {"...L", 0, typing, {"line"}, {}, typing, {kGivenUp}, 8000, 3},
+      {"...L", 0, {"line"}, typing, typing, {}, {kGivenUp}, 8000, 3},
       // Sends 50 ms after the Enter: two lines back to back from an empty box.
-      {"", 50, empty, {"one", "two"}, {"one", "two"}, empty, {kPosted, kPosted}, 100},
+      {"", 50, {"one", "two"}, empty, empty, {"one", "two"}, {kPosted, kPosted}, 100},
       // The same with a selection in the box and a reason outside the code page.
-      {"", 50, selected, {"lunch \xCE\xA9"}, {"lunch ?"}, selected, {kPosted}, 50},
+      {"", 50, {"lunch \xCE\xA9"}, selected, selected, {"lunch ?"}, {kPosted}, 50},
       // Sends 6 s after the Enter: given up at 5 s, the box emptied again.
-      {"", 6000, empty, {"line"}, {}, empty, {kGivenUp}, 5000},
+      {"", 6000, {"line"}, empty, empty, {}, {kGivenUp}, 5000},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(&row - rows);
