@@ -35,23 +35,35 @@ LineResult FellBehind(WindowHandle box, const Draft& draft, LineOutcome outcome,
   return {outcome, box, draft, line};
 }
 
-// How often, and how long at most, the bridge looks whether the client has
-// sent our line: within the bound on one message.
-constexpr std::uint32_t kLookIntervalMs = 10;
-constexpr int kMostLooks = 500;
+// Puts the draft back over our line, or what the client left of it.
+LineResult PutBack(WindowOps& ops, WindowHandle box, const Draft& draft, LineOutcome outcome,
+                   const std::string& held) {
+  if (ops.RestoreDraft(box, draft) == SendResult::kTimedOut) {
+    return FellBehind(box, draft, outcome, held);
+  }
+  return Done(outcome);
+}
 
-// Reads the box until it no longer holds the line, that is until the client
-// has sent it: a client may send its box some time after the Enter returned.
-// Answered also when the client has not sent it within the bound.
-SendResult AwaitLineSent(WindowOps& ops, WindowHandle box, const std::string& line) {
-  // An empty line cannot be told from the box it leaves empty.
-  if (line.empty()) return SendResult::kAnswered;
-  for (int look = 1;; ++look) {
+// How often, and how long at most, the bridge looks whether the client has
+// taken our line: within the bound on one message.
+constexpr std::uint32_t kLookIntervalMs = 10;
+constexpr std::uint32_t kLongestWaitMs = 5000;
+
+// Reads the box until it no longer holds `held`, our line as the box holds
+// it, that is until the client has taken it: a client may send its box some
+// time after the Enter returned. `taken` stays false when the line is still
+// there at the bound. An empty line cannot be told from the box it leaves
+// empty.
+SendResult AwaitLineTaken(WindowOps& ops, WindowHandle box, const std::string& held, bool& taken) {
+  taken = held.empty();
+  for (std::uint32_t waited = 0; !taken; waited += kLookIntervalMs) {
     Draft now;
     const SendResult read = ops.ReadDraft(box, now);
-    if (read != SendResult::kAnswered || now.text != line || look == kMostLooks) return read;
+    taken = read == SendResult::kAnswered && now.text != held;
+    if (read != SendResult::kAnswered || taken || waited >= kLongestWaitMs) return read;
     ops.Rest(kLookIntervalMs);
   }
+  return SendResult::kAnswered;
 }
 
 bool AwaitClient(WindowOps& ops, WindowHandle box, const std::function<bool()>& stopping) {
@@ -108,39 +120,46 @@ LineResult PostChatLine(WindowOps& ops, const std::string& text,
     case SendResult::kAnswered:
       break;
   }
-  if (stopping()) {
-    if (ops.RestoreDraft(box, draft) == SendResult::kTimedOut) {
+  // The box may keep less than we wrote (a character its code page lacks, a
+  // length limit): only what it holds tells whether the client has taken it.
+  Draft held;
+  switch (ops.ReadDraft(box, held)) {
+    case SendResult::kGone:
+      return Done(LineOutcome::kGivenUp);
+    case SendResult::kTimedOut:
+      // Our line is in the box, with no Enter to send it.
       return FellBehind(box, draft, LineOutcome::kGivenUp, text);
-    }
-    return Done(LineOutcome::kGivenUp);
+    case SendResult::kAnswered:
+      break;
   }
+  if (stopping()) return PutBack(ops, box, draft, LineOutcome::kGivenUp, held.text);
   switch (ops.SendChar(box, kCarriageReturn)) {
     case SendResult::kGone:
       return Done(LineOutcome::kGivenUp);
     case SendResult::kTimedOut:
       // The client has the Enter in hand and posts the line when it is done.
-      return FellBehind(box, draft, LineOutcome::kPosted, text);
+      return FellBehind(box, draft, LineOutcome::kPosted, held.text);
     case SendResult::kAnswered:
       break;
   }
-  // Sending empties the box: an empty draft with the caret at 0 will be back.
-  if (draft.text.empty() && draft.selection_start == 0 && draft.selection_end == 0) {
-    return Done(LineOutcome::kPosted);
-  }
-  // Put back while our line is still in the box, the draft would be sent in
-  // its place.
-  switch (AwaitLineSent(ops, box, text)) {
+  // Until the client has taken our line, the next line would read it as the
+  // user's draft, and a draft put back would be sent in its place.
+  bool taken = false;
+  switch (AwaitLineTaken(ops, box, held.text, taken)) {
     case SendResult::kGone:
       return Done(LineOutcome::kPosted);
     case SendResult::kTimedOut:
-      return FellBehind(box, draft, LineOutcome::kPosted, text);
+      return FellBehind(box, draft, LineOutcome::kPosted, held.text);
     case SendResult::kAnswered:
       break;
   }
-  if (ops.RestoreDraft(box, draft) == SendResult::kTimedOut) {
-    return FellBehind(box, draft, LineOutcome::kPosted, text);
+  // Past the bound the line is given up: the draft goes back over it.
+  if (!taken) return PutBack(ops, box, draft, LineOutcome::kGivenUp, held.text);
+  // Taking the line emptied the box: an empty draft is back already.
+  if (draft.text.empty() && draft.selection_start == 0 && draft.selection_end == 0) {
+    return Done(LineOutcome::kPosted);
   }
-  return Done(LineOutcome::kPosted);
+  return PutBack(ops, box, draft, LineOutcome::kPosted, held.text);
 }
 
 bool Recover(WindowOps& ops, const LineResult& result, const std::function<bool()>& stopping) {
@@ -148,8 +167,10 @@ bool Recover(WindowOps& ops, const LineResult& result, const std::function<bool(
     if (!AwaitClient(ops, result.stuck_box, stopping)) return false;
     if (!result.draft) return true;
     // With its Enter in hand, the client may still be about to send our line.
+    // Taken or, past the bound, given up: the draft goes back either way.
+    bool taken = true;
     const SendResult sent = result.outcome == LineOutcome::kPosted
-                                ? AwaitLineSent(ops, result.stuck_box, result.line)
+                                ? AwaitLineTaken(ops, result.stuck_box, result.line, taken)
                                 : SendResult::kAnswered;
     if (sent == SendResult::kGone) return false;
     if (sent == SendResult::kTimedOut) continue;  // behind again: wait once more

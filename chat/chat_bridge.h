@@ -27,15 +27,18 @@ struct LineResult {
   WindowHandle stuck_box = 0;
   // What that box must hold again once the client answers.
   std::optional<Draft> draft;
-  // The line, which a client that fell behind after its Enter may still be
-  // about to send from the box.
+  // The line as the box holds it, which a client that fell behind after its
+  // Enter may still be about to send from the box.
   std::string line;
 };
 
 // Writes `text` into the room's input box and presses Enter there, then, once
-// the client has sent it from the box, puts back what the user had there.
-// Drops the line silently when there is no room or no input box. When the client does not answer in
-// time, the line is given up before its Enter and the result says where the client fell behind.
+// the client has taken the line from the box (the box no longer holds what it
+// kept of it), puts back what the user had there; only then is the line done.
+// Drops the line silently when there is no room or no input box. When the
+// client does not answer in time, the line is given up before its Enter and
+// the result says where the client fell behind; a line the client has not
+// taken 5 s after its Enter is given up, the draft put back over it.
 // `stopping` is asked between messages: the program is ending, so no Enter follows.
 LineResult PostChatLine(WindowOps& ops, const std::string& text,
                         const std::function<bool()>& stopping);

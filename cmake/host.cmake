@@ -4,6 +4,7 @@ find_package(GTest REQUIRED)
 include(GoogleTest)
 
 add_executable(dizod_unit_tests
+  tests/unit/chat_bridge_test.cpp
   tests/unit/idle_panel_test.cpp
   tests/unit/line_handover_test.cpp)
 target_link_libraries(dizod_unit_tests PRIVATE dizod_core GTest::gtest_main)

@@ -1,271 +1,209 @@
+// The chat room bridge against a small fake chat client, in virtual time: its
+// window tree, an ANSI input box, and a client that may stall inside a
+// message, lose it, or send its box some time after the Enter.
+
 #include "chat/chat_bridge.h"
 
 #include <gtest/gtest.h>
 
-#include "tests/support/sim/sim.h"
+#include <algorithm>
+#include <regex>
+#include <string_view>
+#include <vector>
 
 namespace dizod {
 namespace {
 
-using sim::ChatClient;
-using sim::Fault;
-using Strings = std::vector<std::string>;
+using Lines = std::vector<std::string>;
 
-LineResult Post(ChatClient& chat, const std::string& text) {
-  return PostChatLine(chat, text, [] { return false; });
+// Window classes by one letter each, as the tables write them.
+constexpr std::string_view kClasses[] = {"AOL Frame25",  "MDIClient", "AOL Child",   "RICHCNTL",
+                                         "_AOL_Listbox", "_AOL_Icon", "_AOL_Static", "Panel"};
+char Letter(std::string_view name) {
+  return "FMARLISP"[std::find(std::begin(kClasses), std::end(kClasses), name) - kClasses];
 }
 
-// As the worker does: the line, then, where the client fell behind, waiting
-// for it to answer again and putting the draft back. Returns when the worker
-// knew how the line went.
-LineResult PostAndRecover(ChatClient& chat, const std::string& text, double* settled) {
-  const LineResult result = Post(chat, text);
-  *settled = chat.Clock();
-  if (result.stuck_box != 0) Recover(chat, result, [&] { return chat.Clock() == sim::kForever; });
-  return result;
+// What an ANSI box keeps: a character beyond Latin-1 (the part of Windows-1252
+// the rows use) becomes '?'.
+std::string Ansi(const std::string& utf8) {
+  return std::regex_replace(utf8, std::regex("[\xC4-\xF4][\x80-\xBF]+"), "?");
 }
 
-// The line goes into the second rich-text box of the first document that has
-// a child of each of the four kinds a room has; no other window gets a message.
-TEST(LocateChatRoom, FirstDocumentWithAllFourKindsGetsTheLineInItsSecondRichTextBox) {
-  ChatClient none, frame_only;
-  frame_only.AddTopLevel("AOL Frame25");
-  EXPECT_EQ(LocateChatRoom(none), 0u);
-  EXPECT_EQ(LocateChatRoom(frame_only), 0u);
-  const Strings room = {"RICHCNTL", "RICHCNTL", "_AOL_Listbox", "_AOL_Icon", "_AOL_Static"};
-  struct Case {
-    const char* name;
-    std::vector<Strings> documents;  // the children of each, in order
-    int doc, box;                    // where the line goes; doc -1: nowhere
+struct FakeClient : WindowOps {
+  struct Window {
+    char cls;
+    WindowHandle parent;
+    Draft box;  // what an input box holds
+    int messages;
   };
-  const Case cases[] = {
-      {"no document", {}, -1, 0},
-      {"no static", {{"RICHCNTL", "RICHCNTL", "_AOL_Listbox", "_AOL_Icon"}}, -1, 0},
-      {"no icon", {{"RICHCNTL", "RICHCNTL", "_AOL_Listbox", "_AOL_Static"}}, -1, 0},
-      {"no list", {{"RICHCNTL", "RICHCNTL", "_AOL_Icon", "_AOL_Static"}}, -1, 0},
-      {"no rich text", {{"_AOL_Listbox", "_AOL_Icon", "_AOL_Static"}}, -1, 0},
-      {"one rich-text box", {{"RICHCNTL", "_AOL_Listbox", "_AOL_Icon", "_AOL_Static"}}, -1, 0},
-      {"three",
-       {{"RICHCNTL", "RICHCNTL", "RICHCNTL", "_AOL_Listbox", "_AOL_Icon", "_AOL_Static"}},
-       0,
-       1},
-      {"decoys first", {{}, {"RICHCNTL", "_AOL_Listbox", "_AOL_Icon"}, room, room}, 2, 1},
-  };
-  for (const Case& c : cases) {
-    ChatClient chat;
-    const WindowHandle area = chat.AddClient();
-    std::vector<WindowHandle> docs;
-    for (const Strings& children : c.documents) {
-      docs.push_back(chat.AddChild(area, "AOL Child"));
-      for (const std::string& child : children) chat.AddChild(docs.back(), child);
+  std::vector<Window> windows = std::vector<Window>(1);  // by handle; 0 holds the frame
+  Lines room;                                            // what the client sent from its box
+  std::string lookups;                                   // the class of each lookup
+  std::string faults;                                    // one for each message received, see Send
+  std::uint64_t late_ms = 0, now = 0;  // late_ms: how long after an Enter it sends its box
+  std::size_t received = 0;
+
+  // A child of `parent` for each letter, in order; a panel 'P' holds a room's.
+  void Add(WindowHandle parent, std::string_view classes) {
+    for (const char cls : classes) {
+      windows.push_back({cls, parent, {}, 0});
+      Add(windows.size() - 1, cls == 'P' ? "RRLIS" : "");
     }
-    const LineOutcome outcome = Post(chat, "line").outcome;
-    if (c.doc < 0) {
-      EXPECT_EQ(outcome, LineOutcome::kDropped) << c.name;
-      EXPECT_EQ(chat.TotalMessages(), 0) << c.name;
-      continue;
+  }
+  // A frame (handle 1) whose client area (2) holds a document for each
+  // string. Handles count on in the order the windows are made.
+  void Build(const Lines& documents) {
+    Add(0, "F");
+    Add(1, "M");
+    for (const std::string& children : documents) {
+      Add(2, "A");
+      Add(windows.size() - 1, children);
     }
-    ASSERT_EQ(chat.PostedTexts(), Strings{"line"}) << c.name;
-    EXPECT_EQ(chat.Posted()[0].box, chat.Child(docs[c.doc], c.box)) << c.name;
-    EXPECT_EQ(chat.TotalMessages(), chat.MessagesTo(chat.Child(docs[c.doc], c.box))) << c.name;
   }
-}
 
-// Every document is asked for all four kinds of children, in this order, even
-// when one of them is missing; a document's grandchildren do not count.
-TEST(LocateChatRoom, AsksEachDocumentForAllFourKindsOfItsOwnChildren) {
-  ChatClient chat;
-  const WindowHandle area = chat.AddClient();
-  const WindowHandle doc = chat.AddChild(area, "AOL Child");
-  for (const char* kind : {"RICHCNTL", "RICHCNTL", "_AOL_Listbox", "_AOL_Static"}) {
-    chat.AddChild(doc, kind);
+  WindowHandle FindTopLevel(const char* name) override { return Find(0, 0, Letter(name)); }
+  WindowHandle FindChild(WindowHandle parent, WindowHandle after, const char* name) override {
+    return Find(parent, after, Letter(name));
   }
-  const WindowHandle inner = chat.AddChild(chat.AddChild(area, "AOL Child"), "Panel");
-  for (const char* kind : {"RICHCNTL", "RICHCNTL", "_AOL_Listbox", "_AOL_Icon", "_AOL_Static"}) {
-    chat.AddChild(inner, kind);
+  SendResult ReadDraft(WindowHandle box, Draft& out) override {
+    return Send(box, [&](Draft& held) { out = held; });
   }
-  EXPECT_EQ(LocateChatRoom(chat), 0u);
-  EXPECT_EQ(chat.Lookups(), (Strings{"MDIClient", "AOL Child", "RICHCNTL", "_AOL_Listbox",
-                                     "_AOL_Icon", "_AOL_Static", "AOL Child", "RICHCNTL",
-                                     "_AOL_Listbox", "_AOL_Icon", "_AOL_Static", "AOL Child"}));
-}
+  SendResult SetLine(WindowHandle box, const std::string& text) override {
+    return Send(box, [&](Draft& held) { held = {Ansi(text)}; });
+  }
+  SendResult SendChar(WindowHandle box, unsigned character) override {
+    // The Enter arms the client's timer, again at each Enter.
+    return Send(box, [&](Draft&) {
+      if (character == 13) timer_ = {box, now + late_ms};
+    });
+  }
+  SendResult RestoreDraft(WindowHandle box, const Draft& draft) override {
+    return Send(box, [&](Draft& held) {
+      held = {Ansi(draft.text), draft.selection_start, draft.selection_end};
+    });
+  }
+  SendResult Probe(WindowHandle box) override { return Send(box, Nothing); }
+  static void Nothing(Draft&) {}
+  void Rest(std::uint32_t milliseconds) override { now += milliseconds, Due(); }
+  static auto Tie(const Draft& d) { return std::tie(d.text, d.selection_start, d.selection_end); }
 
-// The user's draft and caret go back into the box once the line has left it.
-// An empty box stays empty; an empty line cannot be told from the box it
-// leaves empty, so its draft goes back at once, without a look.
-TEST(PostChatLine, PutsTheDraftAndItsCaretBackAfterTheLine) {
-  const struct {
-    const char* draft;
-    std::uint32_t caret;
-    const char* line;
-    int messages;  // read, set, Enter, a look that the line has left, put back
-  } cases[] = {{"half a sentence é", 5, "announcement", 5},
-               {"abc", 0, "more", 5},
-               {"", 0, "again", 3},
-               {"draft", 2, "", 4}};
-  for (const auto& c : cases) {
-    ChatClient chat;
-    const WindowHandle box = chat.Child(chat.AddRoom(chat.AddClient()), 1);
-    chat.TextOf(box) = c.draft;
-    chat.Select(box, c.caret, c.caret);
-    Post(chat, c.line);
-    EXPECT_EQ(chat.PostedTexts(), Strings{c.line});
-    EXPECT_EQ(chat.TextOf(box), c.draft);
-    EXPECT_EQ(chat.SelectionOf(box), (std::pair{c.caret, c.caret}));
-    EXPECT_EQ(chat.MessagesTo(box), c.messages) << c.draft;
-    EXPECT_DOUBLE_EQ(chat.Clock(), 0);
+  WindowHandle Find(WindowHandle parent, WindowHandle after, char cls) {
+    lookups += cls;
+    for (WindowHandle w = after + 1; w < windows.size(); ++w) {
+      if (windows[w].parent == parent && windows[w].cls == cls) return w;
+    }
+    return 0;
   }
-}
-
-// One fault of the client at one of the line's messages (0 read, 1 set,
-// 2 Enter, 3 putting the draft back), and what becomes of the line and of the
-// user's draft "typing" with the caret after "ty", back once the client wakes.
-struct FaultCase {
-  Fault fault;
-  int at;
-  LineOutcome outcome;
-  Strings posted;
-  double posted_at;   // when the line reached the room
-  double settled_at;  // when the worker knew how the line went
+  // The client sends its box when its Enter timer fires, once awake.
+  void Due() {
+    if (timer_.first == 0 || now < std::max(timer_.second, awake_at_)) return;
+    Draft& held = windows[std::exchange(timer_, {}).first].box;
+    if (!held.text.empty()) room.push_back(held.text);
+    held = {};
+  }
+  // Each message is bounded by 5 s. Fault 'S': the client stalls 8 s inside
+  // the message and takes it when it wakes; 'L': the same, but it is lost.
+  // Any other message that times out while it sleeps is lost too.
+  template <typename Handle>
+  SendResult Send(WindowHandle box, const Handle& handle) {
+    const char fault = received < faults.size() ? faults[received] : '.';
+    ++received, ++windows[box].messages;
+    if (fault == 'S' || fault == 'L') awake_at_ = now + 8000;
+    const std::uint64_t sent = std::exchange(now, std::max(now, awake_at_));
+    if (now <= sent + 5000 || fault == 'S') handle(windows[box].box);
+    Due();
+    if (now <= sent + 5000) return SendResult::kAnswered;
+    now = sent + 5000;
+    return SendResult::kTimedOut;
+  }
+  std::pair<WindowHandle, std::uint64_t> timer_;
+  std::uint64_t awake_at_ = 0;
 };
 
-TEST(PostChatLine, EveryFaultAtEveryMessageKeepsTheDraftAndNeverPostsAGivenUpLine) {
-  const FaultCase cases[] = {
-      {Fault::kSlow, 0, LineOutcome::kPosted, {"line"}, 3, 3},
-      {Fault::kSlow, 3, LineOutcome::kPosted, {"line"}, 0, 3},
-      // Asleep for 12 s from the message on: 5 s later the worker gives up.
-      {Fault::kStall, 0, LineOutcome::kGivenUp, {}, 0, 5},
-      {Fault::kStall, 1, LineOutcome::kGivenUp, {}, 0, 5},
-      {Fault::kStall, 2, LineOutcome::kPosted, {"line"}, 12, 5},
-      {Fault::kStall, 3, LineOutcome::kPosted, {"line"}, 0, 5},
-      {Fault::kHang, 0, LineOutcome::kGivenUp, {}, 0, 5},
-      {Fault::kHang, 1, LineOutcome::kGivenUp, {}, 0, 5},
-      {Fault::kCloseRoom, 0, LineOutcome::kDropped, {}, 0, 0},
-      {Fault::kCloseRoom, 1, LineOutcome::kGivenUp, {}, 0, 0},
+// Each document's children by class letter; the line goes into the window
+// `box` (see Build; 0: nowhere). `lookups`: every lookup, in order.
+TEST(ChatBridge, LineGoesIntoTheSecondRichTextBoxOfTheFirstDocumentWithAllFourKinds) {
+  const struct {
+    Lines documents;
+    WindowHandle box;
+    const char* lookups;
+  } rows[] = {
+      {{}, 0, "FMA"},
+      {{"RLIS"}, 0, "FMARLISRR"},
+      {{"RRRLIS", "RRLIS"}, 5, "FMARLISRR"},
+      {{"LIS", "RRIS", "RRLS", "RRLI", "P", "RRLIS"}, 31, "FMARLISARLISARLISARLISARLISARLISRR"},
   };
-  for (const FaultCase& c : cases) {
-    SCOPED_TRACE(testing::Message() << "fault " << static_cast<int>(c.fault) << " at " << c.at);
-    ChatClient chat;
-    const WindowHandle box = chat.Child(chat.AddRoom(chat.AddClient()), 1);
-    chat.TextOf(box) = "typing";
-    chat.Select(box, 2, 2);
-    int message = 0;
-    chat.next_fault = [&] { return message++ == c.at ? c.fault : Fault::kNone; };
-    double settled = 0;
-    const LineResult result = PostAndRecover(chat, "line", &settled);
-    EXPECT_EQ(result.outcome, c.outcome);
-    EXPECT_DOUBLE_EQ(settled, c.settled_at);
-    EXPECT_EQ(chat.PostedTexts(), c.posted);
-    if (!c.posted.empty()) {
-      EXPECT_DOUBLE_EQ(chat.Posted()[0].time, c.posted_at);
+  for (const auto& row : rows) {
+    FakeClient client;
+    client.Build(row.documents);
+    const LineResult result = PostChatLine(client, "hi", [] { return false; });
+    EXPECT_EQ(client.lookups, row.lookups);
+    EXPECT_EQ(result.outcome, row.box == 0 ? LineOutcome::kDropped : LineOutcome::kPosted);
+    EXPECT_EQ(client.room, row.box == 0 ? Lines{} : Lines{"hi"});
+    // No other window gets a message.
+    EXPECT_EQ(client.received, client.windows[row.box].messages) << row.lookups;
+  }
+}
+
+// A line's messages: read the draft, set the line, read it back, Enter, look
+// whether the client has taken it, put the draft back. A row: the client's
+// faults, one for each message it receives; how long after an Enter it sends
+// its box; the lines posted one after another; the draft. Then the box at the
+// end, the lines the room got, each line's outcome, when the worker was done
+// with the last line; and a program that ends from the stop_at-th message on.
+TEST(ChatBridge, LineIsDoneOnceTheClientHasTakenItAndTheDraftComesBack) {
+  using enum LineOutcome;
+  const Draft typing{"typing", 2, 2}, empty{""}, selected{"abcdef", 1, 4};
+  const struct {
+    const char* faults;
+    std::uint64_t late_ms;
+    Lines lines;
+    Draft draft, box;
+    Lines room;
+    std::vector<LineOutcome> outcomes;
+    std::uint64_t done_ms;
+    std::size_t stop_at = 99;
+  } rows[] = {
+      // Stalled in the read: nothing of the line reached the box.
+      {"L", 0, {"line"}, typing, typing, {}, {kGivenUp}, 5000},
+      // In the set: the line lands as it wakes; the draft goes back over it.
+      {".S", 0, {"line"}, typing, typing, {}, {kGivenUp}, 8000},
+      // In the read-back: the line is in the box, unsent.
+      {"..L", 0, {"line"}, typing, typing, {}, {kGivenUp}, 8000},
+      // In the Enter, and again in the first look once awake: waited for twice.
+      {"...S.S", 0, {"line"}, typing, typing, {"line"}, {kPosted}, 16000},
+      // In the first look after the Enter.
+      {"....L", 0, {"line"}, typing, typing, {"line"}, {kPosted}, 8000},
+      // In the put-back, which is lost: put back again once it answers.
+      {".....L", 0, {"line"}, typing, typing, {"line"}, {kPosted}, 8000},
+      // The program ends before the Enter, and the client stalls in the put-back.
+      {"...L", 0, {"line"}, typing, typing, {}, {kGivenUp}, 8000, 3},
+      // Sends 50 ms after the Enter: two lines back to back from an empty box.
+      {"", 50, {"one", "two"}, empty, empty, {"one", "two"}, {kPosted, kPosted}, 100},
+      // The same with a selection in the box and a reason outside the code page.
+      {"", 50, {"lunch \xCE\xA9"}, selected, selected, {"lunch ?"}, {kPosted}, 50},
+      // Sends 6 s after the Enter: given up at 5 s, the box emptied again.
+      {"", 6000, {"line"}, empty, empty, {}, {kGivenUp}, 5000},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(&row - rows);
+    FakeClient client;
+    std::tie(client.faults, client.late_ms) = std::pair(row.faults, row.late_ms);
+    client.Build({"RRLIS"});
+    Draft& box = client.windows[5].box = row.draft;
+    const auto stopping = [&] { return client.received >= row.stop_at || client.now > 60000; };
+    std::vector<LineOutcome> outcomes;
+    for (const std::string& line : row.lines) {
+      const LineResult result = PostChatLine(client, line, stopping);
+      outcomes.push_back(result.outcome);
+      if (result.stuck_box != 0) Recover(client, result, stopping);
     }
-    EXPECT_EQ(chat.TextOf(box), "typing");
-    EXPECT_EQ(chat.SelectionOf(box), (std::pair<std::uint32_t, std::uint32_t>{2, 2}));
+    EXPECT_EQ(client.now, row.done_ms);
+    client.Rest(10000);  // a late send is due by now
+    EXPECT_EQ(client.room, row.room);
+    EXPECT_EQ(FakeClient::Tie(box), FakeClient::Tie(row.box));
+    EXPECT_EQ(outcomes, row.outcomes);
   }
-}
-
-// A client that sends its box some time after the Enter has returned: the
-// draft goes back only once our line has left the box, so the room never gets
-// it. The bridge waits up to the bound on one message, 5 s, for the line to
-// leave; a client that stalls 12 s inside the Enter is waited for again once
-// it answers.
-TEST(PostChatLine, ClientThatSendsLateGetsOurLineAndTheDraftComesBackAfter) {
-  struct LateCase {
-    double late;
-    bool stall_in_enter;
-    double posted_at;
-  };
-  for (const LateCase c :
-       {LateCase{0.05, false, 0.05}, LateCase{4.5, false, 4.5}, LateCase{0.05, true, 12.05}}) {
-    SCOPED_TRACE(testing::Message() << c.late << (c.stall_in_enter ? " after a stall" : ""));
-    ChatClient chat;
-    const WindowHandle box = chat.Child(chat.AddRoom(chat.AddClient()), 1);
-    chat.TextOf(box) = "half-typed draft";
-    chat.Select(box, 4, 4);
-    chat.late_send_seconds = c.late;
-    int message = 0;
-    chat.next_fault = [&] {
-      ++message;
-      if (message == 1) return Fault::kSendLate;
-      return message == 3 && c.stall_in_enter ? Fault::kStall : Fault::kNone;
-    };
-    double settled = 0;
-    EXPECT_EQ(PostAndRecover(chat, "line", &settled).outcome, LineOutcome::kPosted);
-    chat.Settle();
-    EXPECT_EQ(chat.PostedTexts(), Strings{"line"});
-    EXPECT_DOUBLE_EQ(chat.Posted()[0].time, c.posted_at);
-    EXPECT_EQ(chat.TextOf(box), "half-typed draft");
-    EXPECT_EQ(chat.SelectionOf(box), (std::pair<std::uint32_t, std::uint32_t>{4, 4}));
-  }
-}
-
-// Stalled once inside the line's text and again inside putting the draft
-// back: the worker waits each time and the draft comes back in the end.
-TEST(Recover, ClientThatStallsTwiceGetsTheDraftBack) {
-  ChatClient chat;
-  const WindowHandle box = chat.Child(chat.AddRoom(chat.AddClient()), 1);
-  chat.TextOf(box) = "draft";
-  chat.Select(box, 1, 1);
-  int message = 0;
-  // Read, set (stalls), then the first try at putting the draft back (stalls).
-  chat.next_fault = [&] { return ++message == 2 || message == 3 ? Fault::kStall : Fault::kNone; };
-  const LineResult result = Post(chat, "line");
-  EXPECT_EQ(result.outcome, LineOutcome::kGivenUp);
-  EXPECT_TRUE(Recover(chat, result, [] { return false; }));
-  EXPECT_EQ(chat.TextOf(box), "draft");
-  EXPECT_EQ(chat.SelectionOf(box), (std::pair<std::uint32_t, std::uint32_t>{1, 1}));
-  EXPECT_TRUE(chat.Posted().empty());
-  // A put-back that timed out may be lost: it is sent again once the client
-  // answers, here at 24 s (awake at 12, stalled again until 24).
-  EXPECT_DOUBLE_EQ(chat.Clock(), 24);
-  EXPECT_EQ(chat.MessagesTo(box), 8);  // read, set, 2 probes, put back, 2 probes, put back
-}
-
-TEST(PostChatLine, ClientThatStopsAnsweringIsNotAskedAgainAndNeverGetsAnEnter) {
-  ChatClient chat;
-  const WindowHandle box = chat.Child(chat.AddRoom(chat.AddClient()), 1);
-  chat.next_fault = [] { return Fault::kHang; };
-  EXPECT_EQ(Post(chat, "first").outcome, LineOutcome::kGivenUp);
-  EXPECT_EQ(chat.MessagesTo(box), 1);
-  // Hung for 5 s by now: the next line's read is not even sent.
-  EXPECT_EQ(Post(chat, "second").outcome, LineOutcome::kGivenUp);
-  EXPECT_EQ(chat.MessagesTo(box), 1);
-  EXPECT_DOUBLE_EQ(chat.Clock(), 5);
-  EXPECT_TRUE(chat.Posted().empty());
-}
-
-TEST(PostChatLine, ProgramEndingBetweenSetAndEnterPutsTheDraftBackWithoutEnter) {
-  ChatClient chat;
-  const WindowHandle box = chat.Child(chat.AddRoom(chat.AddClient()), 1);
-  chat.TextOf(box) = "draft";
-  int asked = 0;
-  const LineResult result = PostChatLine(chat, "line", [&] { return ++asked > 1; });
-  EXPECT_EQ(result.outcome, LineOutcome::kGivenUp);
-  EXPECT_TRUE(chat.Posted().empty());
-  EXPECT_EQ(chat.TextOf(box), "draft");
-}
-
-TEST(Recover, WaitsForTheClientToWakeAndGivesUpOnAGoneBox) {
-  ChatClient chat;
-  const WindowHandle room = chat.AddRoom(chat.AddClient());
-  const WindowHandle box = chat.Child(room, 1);
-  chat.TextOf(box) = "draft";
-  chat.next_fault = [] { return Fault::kStall; };
-  const LineResult result = Post(chat, "line");  // stalls inside the read until 12
-  EXPECT_EQ(result.stuck_box, 0u);               // a read changes nothing: nothing to wait for
-  chat.next_fault = nullptr;
-  ChatClient gone;
-  const WindowHandle gone_box = gone.Child(gone.AddRoom(gone.AddClient()), 1);
-  gone.next_fault = [] { return Fault::kCloseRoom; };
-  Post(gone, "line");
-  gone.next_fault = nullptr;
-  EXPECT_FALSE(
-      Recover(gone, {LineOutcome::kGivenUp, gone_box, Draft{"x", 0, 0}, ""}, [] { return false; }));
-  EXPECT_TRUE(
-      Recover(chat, {LineOutcome::kGivenUp, box, Draft{"back", 2, 4}, ""}, [] { return false; }));
-  EXPECT_DOUBLE_EQ(chat.Clock(), 12);
-  EXPECT_EQ(chat.TextOf(box), "back");
-  EXPECT_EQ(chat.SelectionOf(box), (std::pair<std::uint32_t, std::uint32_t>{2, 4}));
 }
 
 }  // namespace
