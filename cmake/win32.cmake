@@ -118,7 +118,6 @@ endif()
 # The tests carry the program's manifest: the same DPI awareness and controls.
 add_executable(dizod_win32_tests
   tests/win32/win32_panel_test.cpp
-  tests/win32/win32_program_file_test.cpp
   tests/win32/win32_window_ops_test.cpp
   ${CMAKE_BINARY_DIR}/dizod.rc)
 target_link_libraries(dizod_win32_tests PRIVATE dizod_win32 gtest_main)

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <functional>
+#include <map>
 
 #include "chat/win32_handle.h"
 #include "chat/win32_text.h"
@@ -61,13 +62,6 @@ std::wstring TextOf(HWND window) {
   return text;
 }
 
-RECT PlaceOf(HWND control) {
-  RECT r{};
-  GetWindowRect(control, &r);
-  MapWindowPoints(nullptr, GetParent(control), reinterpret_cast<POINT*>(&r), 2);
-  return r;
-}
-
 int PixelsOf(HWND button, COLORREF colour) {
   RECT face{};
   GetClientRect(button, &face);
@@ -85,60 +79,39 @@ int PixelsOf(HWND button, COLORREF colour) {
   return count;
 }
 
-// In pixels at 96, 144 and 192 DPI: the inner area, the reason box, Start,
-// Stop, Exit and the counter (left, top, right, bottom), the reason font's height.
-struct Layout {
-  int dpi;
-  RECT inner, boxes[5];
-  LONG font_height;
-};
-constexpr Layout kLayouts[] = {
-    {96,
-     {0, 0, 209, 43},
-     {{2, 2, 207, 21}, {2, 24, 67, 41}, {72, 24, 137, 41}, {216, 64, 265, 83}, {142, 24, 207, 41}},
-     -11},
-    {144,
-     {0, 0, 314, 65},
-     {{3, 3, 310, 32},
-      {3, 36, 101, 62},
-      {108, 36, 206, 62},
-      {324, 96, 398, 125},
-      {213, 36, 311, 62}},
-     -17},
-    {192,
-     {0, 0, 418, 86},
-     {{4, 4, 413, 42},
-      {4, 48, 134, 82},
-      {144, 48, 274, 82},
-      {432, 128, 530, 166},
-      {284, 48, 414, 82}},
-     -22},
-};
-
-void ExpectLayout(const TestPanel& panel, int dpi) {
-  const Layout* layout = std::find_if(std::begin(kLayouts), std::end(kLayouts),
-                                      [dpi](const Layout& l) { return l.dpi == dpi; });
-  ASSERT_NE(layout, std::end(kLayouts)) << dpi;
-  RECT inner{};
-  GetClientRect(panel.Hwnd(), &inner);
-  EXPECT_TRUE(EqualRect(&inner, &layout->inner));
+// "<inner width>x<height> <left,top,right,bottom of each control> <reason
+// font's height>", in pixels, the controls in tab order.
+std::string Layout(const TestPanel& panel) {
+  RECT r{};
+  GetClientRect(panel.Hwnd(), &r);
+  std::string layout = std::to_string(r.right) + "x" + std::to_string(r.bottom);
   for (int i = 0; i < 5; ++i) {
-    const RECT place = PlaceOf(panel[static_cast<Control>(i)]);
-    EXPECT_TRUE(EqualRect(&place, &layout->boxes[i]))
-        << i << ": " << place.left << "," << place.top << "," << place.right << "," << place.bottom;
+    GetWindowRect(panel[static_cast<Control>(i)], &r);
+    MapWindowPoints(nullptr, panel.Hwnd(), reinterpret_cast<POINT*>(&r), 2);
+    const LONG edges[] = {r.left, r.top, r.right, r.bottom};
+    for (int e = 0; e < 4; ++e) layout.append(e ? "," : " ").append(std::to_string(edges[e]));
   }
   LOGFONTW font{};
   GetObjectW(reinterpret_cast<HFONT>(SendMessageW(panel[Control::kReasonBox], WM_GETFONT, 0, 0)),
              sizeof(font), &font);
-  EXPECT_EQ(font.lfHeight, layout->font_height);
-  EXPECT_STREQ(font.lfFaceName, L"OCR A Extended");
-  EXPECT_EQ(font.lfWeight, 400);
+  return layout + " " + std::to_string(font.lfHeight);
 }
+
+const std::map<int, std::string> kLayouts = {
+    {96, "209x43 2,2,207,21 2,24,67,41 72,24,137,41 216,64,265,83 142,24,207,41 -11"},
+    {144, "314x65 3,3,310,32 3,36,101,62 108,36,206,62 324,96,398,125 213,36,311,62 -17"},
+    {192, "418x86 4,4,413,42 4,48,134,82 144,48,274,82 432,128,530,166 284,48,414,82 -22"},
+};
 
 TEST(PanelWindow, AsBuiltAtTheDisplaysDpiAndAtAnother) {
   TestPanel panel;
   const char* dpi = std::getenv("DIZOD_DPI");  // as the test run set the display up
-  ExpectLayout(panel, dpi != nullptr ? std::atoi(dpi) : 96);
+  EXPECT_EQ(Layout(panel), kLayouts.at(dpi != nullptr ? std::atoi(dpi) : 96));
+  LOGFONTW font{};
+  GetObjectW(reinterpret_cast<HFONT>(SendMessageW(panel[Control::kReasonBox], WM_GETFONT, 0, 0)),
+             sizeof(font), &font);
+  EXPECT_EQ(std::wstring(font.lfFaceName) + L" " + std::to_wstring(font.lfWeight),
+            L"OCR A Extended 400");
   EXPECT_EQ(TextOf(panel.Hwnd()), L"                    K r \u00E1 n o \u00B7 D i z o d ");
   const wchar_t* texts[] = {L"Reason", L"\u00B7 Start \u00B7", L"\u00B7 Stop \u00B7", L"0",
                             L"\u00B7 Exit \u00B7"};
@@ -167,7 +140,16 @@ TEST(PanelWindow, AsBuiltAtTheDisplaysDpiAndAtAnother) {
   RECT suggested{100, 100, 600, 300};  // moved to a monitor of another DPI
   SendMessageW(panel.Hwnd(), WM_DPICHANGED, MAKEWPARAM(192, 192),
                reinterpret_cast<LPARAM>(&suggested));
-  ExpectLayout(panel, 192);
+  EXPECT_EQ(Layout(panel), kLayouts.at(192));
+  // The icon: seven images, their sizes and depths (the tests carry the
+  // program's resources).
+  const auto* group = static_cast<const BYTE*>(LockResource(
+      LoadResource(nullptr, FindResourceW(nullptr, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(14)))));
+  ASSERT_NE(group, nullptr);
+  std::string images;
+  for (int i = 0; i < group[4]; ++i)
+    images += std::to_string(group[6 + 14 * i]) + "/" + std::to_string(group[12 + 14 * i]) + " ";
+  EXPECT_EQ(images, "32/4 32/24 48/24 64/24 72/4 72/8 72/24 ");
 }
 
 // A window of this process that holds the activation while the panel has not.
