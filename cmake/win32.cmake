@@ -87,15 +87,12 @@ add_custom_target(release
   VERBATIM)
 
 if(DIZOD_BENCH)
-  # Benchmarks (bench/run.sh): the polling reference and the measuring driver.
-  add_executable(dizod_polling WIN32 bench/win32_polling_main.cpp ${CMAKE_BINARY_DIR}/dizod.rc)
-  target_link_libraries(dizod_polling PRIVATE dizod_win32)
-  add_dependencies(dizod_polling dizod_icon)
+  # Benchmarks (bench/run.sh): the driver that measures the program from outside.
   add_executable(dizod_bench bench/win32_bench.cpp bench/driver.cpp)
   target_link_libraries(dizod_bench PRIVATE dizod_win32)
   target_compile_definitions(dizod_bench PRIVATE
     DIZOD_EXE="$<TARGET_FILE_NAME:dizod>" STANDIN_EXE="$<TARGET_FILE_NAME:standin_chat>")
-  add_dependencies(dizod_bench dizod dizod_polling standin_chat)
+  add_dependencies(dizod_bench dizod standin_chat)
 endif()
 
 # GoogleTest built with the same toolchain.
