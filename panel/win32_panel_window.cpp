@@ -433,8 +433,11 @@ void PanelWindow::Apply(Answer answer) {
 }
 
 void PanelWindow::ShowState() {
-  Enable(Control::kStart, panel_.StartEnabled());
-  Enable(Control::kStop, panel_.StopEnabled());
+  // Exactly one of Start and Stop is offered. The one coming on goes first,
+  // so that the one going grey can hand it the keyboard focus.
+  const bool start = panel_.StartEnabled();
+  Enable(start ? Control::kStart : Control::kStop, true);
+  Enable(start ? Control::kStop : Control::kStart, false);
   const UINT count = static_cast<UINT>(panel_.Count());
   if (GetDlgItemInt(hwnd_, ControlId(Control::kCounter), nullptr, FALSE) != count) {
     SetDlgItemInt(hwnd_, ControlId(Control::kCounter), count, FALSE);
@@ -453,10 +456,12 @@ void PanelWindow::Enable(Control control, bool enabled) {
   if ((IsWindowEnabled(window) != FALSE) == enabled) return;
   const bool had_focus = GetFocus() == window;
   EnableWindow(window, enabled ? TRUE : FALSE);
-  // A button that goes grey hands the keyboard focus to the reason box rather
-  // than drop it (or pass it on to Exit, where a second key press would end
-  // the program).
-  if (!enabled && had_focus) SetFocus(ControlWindow(Control::kReasonBox));
+  // Start or Stop going grey hands the keyboard focus to the other rather than
+  // drop it (or pass it on to Exit, where a second key press would end the
+  // program). Not to the reason box either: a caret blinking there through
+  // an idle hour costs CPU.
+  if (!enabled && had_focus)
+    SetFocus(ControlWindow(control == Control::kStart ? Control::kStop : Control::kStart));
 }
 
 int PanelWindow::Pixels(int twips) const {

@@ -190,7 +190,8 @@ TEST(PanelWindow, ShownWithAnyCommandOpensAsTheNormalTopmostPanel) {
 
 // As in a dialog: the control that had the keyboard focus gets it back, with
 // its caret, when the panel is active again; a button that went grey
-// meanwhile hands it to the reason box.
+// meanwhile hands it to the reason box. Start or Stop going grey with the
+// focus hands it to the other.
 TEST(PanelWindow, FocusComesBackWhereItWasUnlessThatWentGrey) {
   TestPanel panel;
   panel.ShowAndLoad(SW_SHOWNORMAL);
@@ -215,8 +216,13 @@ TEST(PanelWindow, FocusComesBackWhereItWasUnlessThatWentGrey) {
   EXPECT_EQ(GetFocus(), start);
   away_and_back([&panel] { panel.Click(Control::kStart); });
   EXPECT_EQ(GetFocus(), reason);
+  SetFocus(panel[Control::kStop]);
+  panel.Click(Control::kStop);  // runs once the idle-on is out
+  ASSERT_TRUE(PumpUntil([&] { return IsWindowEnabled(start); }));
+  EXPECT_EQ(GetFocus(), start);
   SetFocus(panel[Control::kExit]);
-  panel.Click(Control::kStop);  // a button going grey without the focus leaves it
+  panel.Click(Control::kStart);  // a button going grey without the focus leaves it
+  ASSERT_TRUE(PumpUntil([&] { return !IsWindowEnabled(start); }));
   EXPECT_EQ(GetFocus(), panel[Control::kExit]);
 }
 
