@@ -108,7 +108,7 @@ struct Scene {
   static LRESULT CALLBACK Client(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
     Scene& s = *current;
     const bool outside = InSendMessage() != FALSE;
-    if (hwnd != s.box && outside && message != WM_COMMAND) ++s.stray;  // the box notes its room
+    if (hwnd != s.box && outside && message != WM_COMMAND) ++s.stray;  // but the box's own notes
     if (hwnd == s.box && outside && message == s.stall_at && s.stall_at.exchange(0) != 0) {
       WaitForSingleObject(s.wake, s.faults.stall_ms);
     }
