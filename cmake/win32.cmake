@@ -121,19 +121,11 @@ target_link_libraries(dizod_win32_tests PRIVATE dizod_win32 gtest_main)
 target_compile_definitions(dizod_win32_tests PRIVATE DIZOD_EXE="$<TARGET_FILE_NAME:dizod>")
 add_dependencies(dizod_win32_tests dizod)
 
-add_executable(dizod_e2e_tests
-  bench/driver.cpp
-  tests/e2e/startup_e2e_test.cpp
-  tests/e2e/idle_e2e_test.cpp
-  tests/e2e/exit_about_e2e_test.cpp
-  tests/e2e/client_faults_e2e_test.cpp
-  tests/e2e/launch_e2e_test.cpp
-  ${CMAKE_BINARY_DIR}/dizod.rc)
+add_executable(dizod_e2e_tests tests/e2e/win32_two_process_test.cpp)
 target_include_directories(dizod_e2e_tests PRIVATE ${CMAKE_SOURCE_DIR})
-target_link_libraries(dizod_e2e_tests PRIVATE dizod_win32 gtest_main)
-target_compile_definitions(dizod_e2e_tests PRIVATE
-  DIZOD_EXE="$<TARGET_FILE_NAME:dizod>" STANDIN_EXE="$<TARGET_FILE_NAME:standin_chat>")
-add_dependencies(dizod_e2e_tests dizod standin_chat)
+target_link_libraries(dizod_e2e_tests PRIVATE gtest_main)
+target_compile_definitions(dizod_e2e_tests PRIVATE DIZOD_EXE="$<TARGET_FILE_NAME:dizod>")
+add_dependencies(dizod_e2e_tests dizod)
 
 # One test program at a time: they share the display (Xvfb under Wine, the
 # desktop on Windows), its focus and its cursor, and under Wine the prefix.
@@ -141,7 +133,7 @@ add_test(NAME win32_panel COMMAND dizod_win32_tests)
 add_test(NAME e2e COMMAND dizod_e2e_tests WORKING_DIRECTORY $<TARGET_FILE_DIR:dizod_e2e_tests>)
 set_tests_properties(win32_panel e2e PROPERTIES RESOURCE_LOCK desktop)
 set_tests_properties(win32_panel PROPERTIES TIMEOUT 120)
-set_tests_properties(e2e PROPERTIES TIMEOUT 900)
+set_tests_properties(e2e PROPERTIES TIMEOUT 300)
 if(CMAKE_CROSSCOMPILING_EMULATOR)
   # Under Wine only: it sets the display's DPI in the prefix's registry, which
   # Wine reads when a process starts; Windows reads it when the user logs on.
