@@ -18,13 +18,16 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show_command) {
   if (!panel.Create()) return 1;
   // The panel is on the screen before its first line goes out.
   panel.ShowAndLoad(show_command);
+  // The panel's end posts a quit, which a modal loop of the system running
+  // just then (a drag of the panel) may take for itself: the loop ends when
+  // the panel is gone, too.
   MSG message;
-  BOOL got;
-  while ((got = GetMessageW(&message, nullptr, 0, 0)) > 0) {
+  BOOL got = TRUE;
+  while (panel.Hwnd() != nullptr && (got = GetMessageW(&message, nullptr, 0, 0)) > 0) {
     // Tab and the arrow keys move between the panel's controls.
     if (IsDialogMessageW(panel.Hwnd(), &message)) continue;
     TranslateMessage(&message);
     DispatchMessageW(&message);
   }
-  return got == 0 ? static_cast<int>(message.wParam) : 1;
+  return got < 0 ? 1 : 0;
 }
