@@ -1,8 +1,9 @@
 #pragma once
 // A chat client with one room whose input box sends what it holds on Enter,
-// for tests on real threads. It keeps each line it posted with the moment it
-// did. `Hold` keeps the client inside one kind of message until `Open`, and
-// can make setting a line time out, as a client that stopped answering does.
+// for tests on real threads; it keeps each line it posted with the moment it
+// did. `Hold` keeps the client inside each message of a kind until `Open`,
+// and may make the messages of another kind time out at once, as a client
+// that stopped answering does.
 
 #include <chrono>
 #include <condition_variable>
@@ -17,82 +18,77 @@ namespace dizod {
 
 class RecordingRoom : public WindowOps {
  public:
-  using Clock = std::chrono::system_clock;
-
-  WindowHandle FindTopLevel(const char*) override { return 1; }
   // Every lookup finds window 1; the room's second rich-text box is window 2.
+  WindowHandle FindTopLevel(const char*) override { return 1; }
   WindowHandle FindChild(WindowHandle, WindowHandle after, const char* name) override {
-    if (after == 0) return 1;
-    return after == 1 && std::string(name) == "RICHCNTL" ? 2 : 0;
+    return after == 0 ? 1 : after == 1 && std::string(name) == "RICHCNTL" ? 2 : 0;
   }
   SendResult ReadDraft(WindowHandle, Draft& draft) override {
-    const std::lock_guard lock(mutex_);
-    draft.text = box_;
-    return SendResult::kAnswered;
+    return Take("read", [&] { draft.text = box_; });
   }
   SendResult SetLine(WindowHandle, const std::string& text) override {
-    std::unique_lock lock(mutex_);
-    Wait(lock, "set");
-    if (stuck_) return SendResult::kTimedOut;
-    box_ = text;
-    return SendResult::kAnswered;
+    return Take("set", [&] { box_ = text; });
   }
   SendResult SendChar(WindowHandle, unsigned) override {
-    const std::lock_guard lock(mutex_);
-    posted_.push_back({std::exchange(box_, ""), Clock::now()});
-    changed_.notify_all();
-    return SendResult::kAnswered;
+    return Take("enter", [&] {
+      lines_.push_back(std::exchange(box_, ""));
+      times_.push_back(std::chrono::system_clock::now());
+    });
   }
   SendResult RestoreDraft(WindowHandle, const Draft& draft) override {
-    const std::lock_guard lock(mutex_);
-    box_ = draft.text;
-    return SendResult::kAnswered;
+    return Take("put back", [&] { box_ = draft.text; });
   }
   SendResult Probe(WindowHandle) override {
-    std::unique_lock lock(mutex_);
-    Wait(lock, "probe");
-    return SendResult::kAnswered;
+    return Take("probe", [] {});
   }
   void Rest(std::uint32_t) override {}
 
-  void Hold(const std::string& message, bool stuck = false) {
-    const std::lock_guard lock(mutex_);
-    hold_ = message;
-    stuck_ = stuck;
+  void Hold(const std::string& kind, const std::string& time_out = "") {
+    Set([&] { hold_ = kind, time_out_ = time_out; });
   }
   void Open() {
-    const std::lock_guard lock(mutex_);
-    hold_.clear();
-    changed_.notify_all();
+    Set([&] { hold_.clear(); });
   }
   // Until the client is held inside a message.
   void AwaitInside() {
     std::unique_lock lock(mutex_);
     changed_.wait(lock, [this] { return inside_; });
   }
-  std::vector<std::pair<std::string, Clock::time_point>> Posted() {
-    const std::lock_guard lock(mutex_);
-    return posted_;
-  }
+  // The lines it posted, and when.
   std::vector<std::string> Lines() {
-    std::vector<std::string> lines;
-    for (const auto& posted : Posted()) lines.push_back(posted.first);
-    return lines;
+    const std::lock_guard lock(mutex_);
+    return lines_;
+  }
+  std::vector<std::chrono::system_clock::time_point> Times() {
+    const std::lock_guard lock(mutex_);
+    return times_;
   }
 
  private:
-  void Wait(std::unique_lock<std::mutex>& lock, const std::string& message) {
-    inside_ = hold_ == message;
+  template <typename Change>
+  void Set(const Change& change) {
+    const std::lock_guard lock(mutex_);
+    change();
     changed_.notify_all();
-    changed_.wait(lock, [&] { return hold_ != message; });
+  }
+  template <typename Handle>
+  SendResult Take(const std::string& kind, const Handle& handle) {
+    std::unique_lock lock(mutex_);
+    if (kind == time_out_) return SendResult::kTimedOut;
+    inside_ = hold_ == kind;
+    changed_.notify_all();
+    changed_.wait(lock, [&] { return hold_ != kind; });
     inside_ = false;
+    handle();
+    return SendResult::kAnswered;
   }
 
   std::mutex mutex_;
   std::condition_variable changed_;
-  std::string hold_, box_;
-  bool stuck_ = false, inside_ = false;
-  std::vector<std::pair<std::string, Clock::time_point>> posted_;
+  std::string hold_, time_out_, box_;
+  bool inside_ = false;
+  std::vector<std::string> lines_;
+  std::vector<std::chrono::system_clock::time_point> times_;
 };
 
 }  // namespace dizod

@@ -52,14 +52,13 @@ TEST_F(LineHandoverTest, TakesOneLineAtATimeAndWakesThePanelOncePerLine) {
 }
 
 TEST_F(LineHandoverTest, AClientThatFellBehindTakesNoLineUntilItAnswersAgain) {
-  room->Hold("probe", true);
+  room->Hold("probe", "set");
   ASSERT_TRUE(handover.Hand("lost"));
   ASSERT_TRUE(Woken(1));  // given up, and said so at once
   EXPECT_TRUE(handover.TakeDone());
   room->AwaitInside();
   EXPECT_FALSE(handover.Hand("while behind"));
   room->Hold("");
-  room->Open();
   for (int tries = 0; !handover.Hand("back") && tries < 500; ++tries)
     std::this_thread::sleep_for(10ms);
   ASSERT_TRUE(Woken(2));
