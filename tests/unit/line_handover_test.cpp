@@ -6,74 +6,78 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <functional>
+
 #include "tests/support/recording_room.h"
 
 namespace dizod {
 namespace {
 
 using namespace std::chrono_literals;
+using Lines = std::vector<std::string>;
 
-// The panel's side of the wakes; shared with a worker that may outlive the test.
-struct Wakes {
-  std::mutex mutex;
-  std::condition_variable woken;
-  int count = 0;
-};
+// Polls `done` for up to 5 s.
+bool Eventually(const std::function<bool()>& done) {
+  for (int i = 0; i < 500; ++i, std::this_thread::sleep_for(10ms)) {
+    if (done()) return true;
+  }
+  return false;
+}
 
 struct LineHandoverTest : ::testing::Test {
-  // Until the worker has woken the panel `count` times in all.
-  bool Woken(int count) {
-    std::unique_lock lock(wakes->mutex);
-    return wakes->woken.wait_for(lock, 5s, [&] { return wakes->count >= count; });
+  template <typename T>
+  T Read(T RecordingRoom::*field) {
+    const std::lock_guard lock(room->mutex);
+    return (*room).*field;
   }
-
+  void Hold(const std::string& kind, const std::string& time_out = "") {
+    const std::lock_guard lock(room->mutex);
+    room->hold = kind, room->time_out = time_out;
+  }
   std::shared_ptr<RecordingRoom> room = std::make_shared<RecordingRoom>();
-  std::shared_ptr<Wakes> wakes = std::make_shared<Wakes>();
-  LineHandover handover{room, [wakes = wakes] {
-                          const std::lock_guard lock(wakes->mutex);
-                          ++wakes->count;
-                          wakes->woken.notify_all();
-                        }};
+  // Shared with a worker that may outlive the test.
+  std::shared_ptr<std::atomic<int>> wakes = std::make_shared<std::atomic<int>>(0);
+  LineHandover handover{room, [wakes = wakes] { ++*wakes; }};
 };
 
 TEST_F(LineHandoverTest, TakesOneLineAtATimeAndWakesThePanelOncePerLine) {
-  room->Hold("set");
+  Hold("set");
   ASSERT_TRUE(handover.Hand("one"));
   EXPECT_FALSE(handover.Hand("two"));  // the slot is busy: dropped
   EXPECT_FALSE(handover.TakeDone());
-  room->Open();
-  ASSERT_TRUE(Woken(1));
+  Hold("");
+  ASSERT_TRUE(Eventually([&] { return *wakes == 1; }));
   EXPECT_TRUE(handover.TakeDone());
   EXPECT_FALSE(handover.TakeDone());
   ASSERT_TRUE(handover.Hand("three"));
-  ASSERT_TRUE(Woken(2));
-  EXPECT_EQ(room->Lines(), (std::vector<std::string>{"one", "three"}));
+  ASSERT_TRUE(Eventually([&] { return *wakes == 2; }));
+  EXPECT_EQ(Read(&RecordingRoom::lines), (Lines{"one", "three"}));
   EXPECT_TRUE(handover.Stop());
 }
 
 TEST_F(LineHandoverTest, AClientThatFellBehindTakesNoLineUntilItAnswersAgain) {
-  room->Hold("probe", "set");
+  Hold("probe", "set");
   ASSERT_TRUE(handover.Hand("lost"));
-  ASSERT_TRUE(Woken(1));  // given up, and said so at once
+  ASSERT_TRUE(Eventually([&] { return *wakes == 1; }));  // given up, and said so at once
   EXPECT_TRUE(handover.TakeDone());
-  room->AwaitInside();
+  ASSERT_TRUE(Eventually([&] { return Read(&RecordingRoom::inside); }));
   EXPECT_FALSE(handover.Hand("while behind"));
-  room->Hold("");
-  for (int tries = 0; !handover.Hand("back") && tries < 500; ++tries)
-    std::this_thread::sleep_for(10ms);
-  ASSERT_TRUE(Woken(2));
-  EXPECT_EQ(room->Lines(), std::vector<std::string>{"back"});
+  Hold("");
+  ASSERT_TRUE(Eventually([&] { return handover.Hand("back"); }));
+  ASSERT_TRUE(Eventually([&] { return *wakes == 2; }));
+  EXPECT_EQ(Read(&RecordingRoom::lines), Lines{"back"});
 }
 
 TEST_F(LineHandoverTest, StopDoesNotWaitForAClientStuckInAMessage) {
-  room->Hold("set");
+  Hold("set");
   ASSERT_TRUE(handover.Hand("line"));
-  room->AwaitInside();
+  ASSERT_TRUE(Eventually([&] { return Read(&RecordingRoom::inside); }));
   const auto before = std::chrono::steady_clock::now();
   EXPECT_FALSE(handover.Stop(100ms));
   EXPECT_LT(std::chrono::steady_clock::now() - before, 2s);
   EXPECT_FALSE(handover.Hand("after the end"));
-  room->Open();  // the worker, let go, ends on its own
+  Hold("");  // the worker, let go, ends on its own
 }
 
 }  // namespace

@@ -47,6 +47,14 @@ struct TestPanel : WithRoom, PanelWindow {
   void Click(Control button) {
     SendMessageW(Hwnd(), WM_COMMAND, MAKEWPARAM(ControlId(button), BN_CLICKED), 0);
   }
+  std::vector<std::string> Lines() {
+    const std::lock_guard lock(room->mutex);
+    return room->lines;
+  }
+  std::vector<std::chrono::system_clock::time_point> Times() {
+    const std::lock_guard lock(room->mutex);
+    return room->times;
+  }
   void Mouse(UINT message, int x, int y) {
     SendMessageW(Hwnd(), message, message == WM_LBUTTONUP ? 0 : MK_LBUTTON, MAKELPARAM(x, y));
   }
@@ -155,8 +163,8 @@ TEST(PanelWindow, ShownWithAnyCommandOpensAsTheNormalTopmostPanel) {
     ASSERT_EQ(GetForegroundWindow(), other.hwnd);
     TestPanel panel;
     panel.ShowAndLoad(command);
-    ASSERT_TRUE(PumpUntil([&] { return !panel.room->Lines().empty(); })) << command;
-    EXPECT_EQ(panel.room->Lines()[0], "º·-.· Kráno Dizod ·.-·º");
+    ASSERT_TRUE(PumpUntil([&] { return !panel.Lines().empty(); })) << command;
+    EXPECT_EQ(panel.Lines()[0], "º·-.· Kráno Dizod ·.-·º");
     const HWND p = panel.Hwnd();
     EXPECT_TRUE(IsWindowVisible(p) && !IsIconic(p) && !IsZoomed(p) &&
                 (GetWindowLongW(p, GWL_EXSTYLE) & WS_EX_TOPMOST))
@@ -225,7 +233,7 @@ TEST(PanelWindow, BackgroundClicksAreAbout) {
   panel.Mouse(WM_LBUTTONUP, 69, 30);
   ReleaseCapture();
   PumpUntil([] { return false; }, 300);
-  EXPECT_EQ(panel.room->Lines().size(), 1u);
+  EXPECT_EQ(panel.Lines().size(), 1u);
 }
 
 // A logoff that someone cancelled ends with WM_ENDSESSION FALSE: the user
@@ -237,13 +245,13 @@ TEST(PanelWindow, OnlyASessionThatEndsSignsOffAndThenReturns) {
   EXPECT_EQ(SendMessageW(panel.Hwnd(), WM_QUERYENDSESSION, 0, 0), TRUE);
   SendMessageW(panel.Hwnd(), WM_ENDSESSION, FALSE, 0);
   PumpUntil([] { return false; }, 200);
-  ASSERT_TRUE(panel.room->Lines().empty() && IsWindow(panel.Hwnd()));
+  ASSERT_TRUE(panel.Lines().empty() && IsWindow(panel.Hwnd()));
   SendMessageW(panel.Hwnd(), WM_ENDSESSION, TRUE, 0);
-  EXPECT_EQ(panel.room->Lines(),
+  EXPECT_EQ(panel.Lines(),
             (std::vector<std::string>{"º·-.· Kráno Dizod ·.-·º", "º·-.·  By: Krano  ·.-·º",
                                       "º·-.· UnActívated ·.-·º"}));
   EXPECT_EQ(panel.Hwnd(), nullptr);
-  const auto at = panel.room->Times();
+  const auto at = panel.Times();
   for (int i = 1; i < 3; ++i) {
     EXPECT_NEAR(std::chrono::duration_cast<milliseconds>(at[i] - at[i - 1]).count(), 1000, 540);
     EXPECT_LT(std::chrono::duration_cast<milliseconds>(at[i].time_since_epoch()).count() % 1000,
