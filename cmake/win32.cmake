@@ -115,11 +115,8 @@ endif()
 # The tests carry the program's manifest: the same DPI awareness and controls.
 add_executable(dizod_win32_tests
   tests/win32/win32_panel_test.cpp
-  tests/win32/win32_window_ops_test.cpp
   ${CMAKE_BINARY_DIR}/dizod.rc)
 target_link_libraries(dizod_win32_tests PRIVATE dizod_win32 gtest_main)
-target_compile_definitions(dizod_win32_tests PRIVATE DIZOD_EXE="$<TARGET_FILE_NAME:dizod>")
-add_dependencies(dizod_win32_tests dizod)
 
 add_executable(dizod_e2e_tests tests/e2e/win32_two_process_test.cpp)
 target_include_directories(dizod_e2e_tests PRIVATE ${CMAKE_SOURCE_DIR})
