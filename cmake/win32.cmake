@@ -117,6 +117,7 @@ add_executable(dizod_win32_tests
   tests/win32/win32_panel_test.cpp
   ${CMAKE_BINARY_DIR}/dizod.rc)
 target_link_libraries(dizod_win32_tests PRIVATE dizod_win32 gtest_main)
+add_dependencies(dizod_win32_tests dizod_icon)
 
 add_executable(dizod_e2e_tests tests/e2e/win32_two_process_test.cpp)
 target_include_directories(dizod_e2e_tests PRIVATE ${CMAKE_SOURCE_DIR})
