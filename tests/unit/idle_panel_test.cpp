@@ -1,6 +1,6 @@
 // The panel's state machine in virtual time, fed as the window feeds it: the
 // lines the room gets and when, for timed user actions and a chat client that
-// may be slow, hung or gone. Then a sweep of every short sequence of events
+// may be slow or hung. Then a sweep of every short sequence of events
 // fired at every moment the panel can wake, against the promises it keeps.
 
 #include "panel/idle_panel.h"
@@ -27,8 +27,9 @@ const std::map<std::string, std::string> kLines = {
 
 // The panel with the window's part played in virtual time: the idle timer,
 // the wake-up timer and the chat worker in front of a client that takes a
-// line after `slow` seconds, answers nothing before `hung_until` (the line is
-// given up after 5 s, and lines are refused until it answers) or has no room.
+// line after `slow` seconds (the next one after `late`) and answers nothing
+// before `hung_until` (the line is given up after 5 s, and lines are refused
+// until it answers).
 struct Bench {
   explicit Bench(double clock_at_zero = 36000) : day_start(clock_at_zero) {}
 
@@ -41,9 +42,9 @@ struct Bench {
     }
     if (answer.line) {
       const bool hung = now < hung_until;
-      done_at = now + (hung ? 5 : room ? std::exchange(late, slow) : 0);
+      done_at = now + (hung ? 5 : std::exchange(late, slow));
       if (hung) busy_until = hung_until;
-      if (!hung && room) taken.push_back({*done_at, *answer.line});
+      if (!hung) taken.push_back({*done_at, *answer.line});
       handed.push_back({now, *answer.line});
     }
     if (answer.ended && !ended_at) {
@@ -72,7 +73,7 @@ struct Bench {
   double day_start, now = 0;
   std::string reason = "Reason";
   IdlePanel panel{[this] { return reason; }};
-  bool auto_ticks = true, room = true, line_out_at_end = false;
+  bool auto_ticks = true, line_out_at_end = false;
   double slow = 0, late = 0, hung_until = -1, busy_until = -1;
   std::optional<double> done_at, wake, next_tick, ended_at;
   std::vector<std::pair<double, std::string>> handed, taken;
@@ -121,7 +122,6 @@ std::string Play(const Script& script) {
     if (action == "Reason") bench.reason = argument;
     if (action == "Slow") bench.slow = bench.late = std::stod(argument);
     if (action == "Hang") bench.hung_until = t + std::stod(argument);
-    if (action == "NoRoom") bench.room = false;
     if (action == "Jump") bench.day_start += std::stod(argument);
   }
   while (bench.Step(t + 30)) {
@@ -163,14 +163,10 @@ TEST(IdlePanel, Scripts) {
       {"Close mid-sequence: the sign-off right after the line out",
        "0 Load; 10 Slow 0.4; 10 Start; 11.2 Close; 11.3 Exit",
        "0 B; 1 Y; 2 A; 10.4 W; 11.4 On; 11.8 B; 13.4 Y; 14.4 U; 14.4 end"},
-      {"a slow client delays each line and the pause after it", "0 Load; 10 Slow 2; 10 About",
-       "0 B; 1 Y; 2 A; 12 B; 15 Y; 18 A"},
       {"a hung client misses its lines; the deadline ends the program",
        "0 Load; 10 Hang 12; 10 Exit", "0 B; 1 Y; 2 A; 15.5 end"},
       {"a client hung mid-About misses the lines that fall due until it answers",
        "0 Load; 10 About; 10.5 Hang 7; 30 About", "0 B; 1 Y; 2 A; 10 B; 30 B; 31 Y; 32 A"},
-      {"no room: the same timing, nothing reaches it",
-       "0 NoRoom; 0 Load; 10 Start; 100 Stop; 105 Exit", "107 end"},
       {"midnight, and the wall clock set back an hour, move no pause",
        "0 Load; 10 Start; 40 Jump -3600; 80 Stop",
        "0 B; 1 Y; 2 A; 10 W; 11 On; 12 R Reason; 75 B; 76 R Reason; 77 M 1; 80 B; 81 Off; 82 I 1",
