@@ -11,9 +11,9 @@
 #include <string>
 
 #include "chat/line_handover.h"
-#include "chat/win32_handle.h"
 #include "chat/window_ops.h"
 #include "panel/idle_panel.h"
+#include "panel/win32_handle.h"
 
 namespace dizod {
 
