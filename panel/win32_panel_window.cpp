@@ -230,11 +230,10 @@ LRESULT PanelWindow::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
       OnDpiChanged(HIWORD(wparam), *reinterpret_cast<const RECT*>(lparam));
       return 0;
     case kLoadMessage:
-      SetWindowPos(hwnd_, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-      Feed(PanelEvent::kLoad);
+      OnLoad();
       return 0;
     case kWakeMessage:
-      if (handover_->TakeDone()) Feed(PanelEvent::kLineDone);
+      OnWake();
       return 0;
     default:
       return DefWindowProcW(hwnd_, message, wparam, lparam);
@@ -290,6 +289,17 @@ void PanelWindow::OnDpiChanged(int dpi, const RECT& suggested) {
   SetWindowPos(hwnd_, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
                suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
   ApplyDpi(dpi);
+}
+
+// Above every window that is not topmost itself, for good. Not activated: a
+// panel launched not to take the focus leaves it where it is.
+void PanelWindow::OnLoad() {
+  SetWindowPos(hwnd_, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  Feed(PanelEvent::kLoad);
+}
+
+void PanelWindow::OnWake() {
+  if (handover_->TakeDone()) Feed(PanelEvent::kLineDone);
 }
 
 void PanelWindow::OnCommand(WORD id, WORD code) {

@@ -47,6 +47,8 @@ class PanelWindow {
   LRESULT HandleMessage(UINT message, WPARAM wparam, LPARAM lparam);
 
   void OnCreate();
+  void OnLoad();
+  void OnWake();
   void OnCommand(WORD id, WORD code);
   void OnTimer(UINT_PTR id);
   void OnLButtonDown(POINT point, bool single);
@@ -58,7 +60,6 @@ class PanelWindow {
   void OnEndSession();
   void OnDestroy();
   void OnDpiChanged(int dpi, const RECT& suggested);
-  void OnWake();
 
   void Feed(PanelEvent event);
   void Apply(Answer answer);
