@@ -26,14 +26,11 @@ bool Eventually(const std::function<bool()>& done) {
 }
 
 struct LineHandoverTest : ::testing::Test {
-  template <typename T>
-  T Read(T RecordingRoom::*field) {
+  // The room's lines and whether it is held inside a message; or holds it.
+  std::pair<Lines, bool> Room(const char* hold = nullptr, const char* time_out = "") {
     const std::lock_guard lock(room->mutex);
-    return (*room).*field;
-  }
-  void Hold(const std::string& kind, const std::string& time_out = "") {
-    const std::lock_guard lock(room->mutex);
-    room->hold = kind, room->time_out = time_out;
+    if (hold != nullptr) room->hold = hold, room->time_out = time_out;
+    return {room->lines, room->inside};
   }
   std::shared_ptr<RecordingRoom> room = std::make_shared<RecordingRoom>();
   // Shared with a worker that may outlive the test.
@@ -42,42 +39,42 @@ struct LineHandoverTest : ::testing::Test {
 };
 
 TEST_F(LineHandoverTest, TakesOneLineAtATimeAndWakesThePanelOncePerLine) {
-  Hold("set");
+  Room("set");
   ASSERT_TRUE(handover.Hand("one"));
   EXPECT_FALSE(handover.Hand("two"));  // the slot is busy: dropped
   EXPECT_FALSE(handover.TakeDone());
-  Hold("");
+  Room("");
   ASSERT_TRUE(Eventually([&] { return *wakes == 1; }));
   EXPECT_TRUE(handover.TakeDone());
   EXPECT_FALSE(handover.TakeDone());
   ASSERT_TRUE(handover.Hand("three"));
   ASSERT_TRUE(Eventually([&] { return *wakes == 2; }));
-  EXPECT_EQ(Read(&RecordingRoom::lines), (Lines{"one", "three"}));
+  EXPECT_EQ(Room().first, (Lines{"one", "three"}));
   EXPECT_TRUE(handover.Stop());
 }
 
 TEST_F(LineHandoverTest, AClientThatFellBehindTakesNoLineUntilItAnswersAgain) {
-  Hold("probe", "set");
+  Room("probe", "set");
   ASSERT_TRUE(handover.Hand("lost"));
   ASSERT_TRUE(Eventually([&] { return *wakes == 1; }));  // given up, and said so at once
   EXPECT_TRUE(handover.TakeDone());
-  ASSERT_TRUE(Eventually([&] { return Read(&RecordingRoom::inside); }));
+  ASSERT_TRUE(Eventually([&] { return Room().second; }));
   EXPECT_FALSE(handover.Hand("while behind"));
-  Hold("");
+  Room("");
   ASSERT_TRUE(Eventually([&] { return handover.Hand("back"); }));
   ASSERT_TRUE(Eventually([&] { return *wakes == 2; }));
-  EXPECT_EQ(Read(&RecordingRoom::lines), Lines{"back"});
+  EXPECT_EQ(Room().first, Lines{"back"});
 }
 
 TEST_F(LineHandoverTest, StopDoesNotWaitForAClientStuckInAMessage) {
-  Hold("set");
+  Room("set");
   ASSERT_TRUE(handover.Hand("line"));
-  ASSERT_TRUE(Eventually([&] { return Read(&RecordingRoom::inside); }));
+  ASSERT_TRUE(Eventually([&] { return Room().second; }));
   const auto before = std::chrono::steady_clock::now();
   EXPECT_FALSE(handover.Stop(100ms));
   EXPECT_LT(std::chrono::steady_clock::now() - before, 2s);
   EXPECT_FALSE(handover.Hand("after the end"));
-  Hold("");  // the worker, let go, ends on its own
+  Room("");  // the worker, let go, ends on its own
 }
 
 }  // namespace
