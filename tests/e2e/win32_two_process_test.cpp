@@ -37,7 +37,7 @@ LRESULT CALLBACK Client(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
   if (hwnd != box && InSendMessage() && message != WM_COMMAND) ++stray;  // but the box's notes
   if (InSendMessage() && message == stall_at && stall_at.exchange(0) != 0)
     WaitForSingleObject(program.hProcess, stall_ms);
-  const bool enter = message == WM_CHAR && wparam == 13, late = enter && send_after > 0;
+  const bool enter = message == WM_CHAR && wparam == 13 && hwnd == box, late = enter && send_after;
   if (late) SetTimer(hwnd, 13, send_after, nullptr);
   if (message == WM_APP) CallWindowProcA(edit, hwnd, WM_CHAR, 'X', 0);
   const bool now = (enter && !late) || message == WM_APP ||

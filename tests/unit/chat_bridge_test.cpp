@@ -32,8 +32,8 @@ std::string Ansi(const std::string& utf8) {
 // room's. Handles count on in the order the windows are made. Every window
 // shares the one draft `box`: which window a message reached is counted apart.
 struct FakeClient : WindowOps {
-  FakeClient(const Lines& documents, std::string fault_list = "", std::uint64_t late = 0,
-             Draft draft = {})
+  explicit FakeClient(const Lines& documents, std::string fault_list = "", std::uint64_t late = 0,
+                      Draft draft = {})
       : box(std::move(draft)), faults(std::move(fault_list)), late_ms(late) {
     Add(Add(0, "F"), "M");
     for (const std::string& children : documents) Add(Add(2, "A"), children);
