@@ -7,8 +7,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <optional>
 #include <regex>
-#include <string_view>
+#include <tuple>
 #include <vector>
 
 namespace dizod {
@@ -16,12 +17,9 @@ namespace {
 
 using Lines = std::vector<std::string>;
 
-// Window classes by one letter each, as the tables write them.
-constexpr std::string_view kClasses[] = {"AOL Frame25",  "MDIClient", "AOL Child",   "RICHCNTL",
-                                         "_AOL_Listbox", "_AOL_Icon", "_AOL_Static", "Panel"};
-char Letter(std::string_view name) {
-  return "FMARLISP"[std::find(std::begin(kClasses), std::end(kClasses), name) - kClasses];
-}
+// Window classes by one letter each, as the tables write them: FMARLIS.
+const std::string kClasses[] = {"AOL Frame25",  "MDIClient", "AOL Child",  "RICHCNTL",
+                                "_AOL_Listbox", "_AOL_Icon", "_AOL_Static"};
 
 // What an ANSI box keeps: a character beyond Latin-1 (the part of Windows-1252
 // the rows use) becomes '?'.
@@ -29,180 +27,154 @@ std::string Ansi(const std::string& utf8) {
   return std::regex_replace(utf8, std::regex("[\xC4-\xF4][\x80-\xBF]+"), "?");
 }
 
+// A frame (handle 1) whose client area (2) holds a document for each string
+// of `documents`, with a child for each of its letters; a panel 'P' holds a
+// room's. Handles count on in the order the windows are made. Every window
+// shares the one draft `box`: which window a message reached is counted apart.
 struct FakeClient : WindowOps {
-  struct Window {
-    char cls;
-    WindowHandle parent;
-    Draft box;  // what an input box holds
-    int messages;
-  };
-  std::vector<Window> windows = std::vector<Window>(1);  // by handle; 0 holds the frame
-  Lines room;                                            // what the client sent from its box
-  std::string lookups;                                   // the class of each lookup
-  std::string faults;                                    // one for each message received, see Send
-  std::uint64_t late_ms = 0, now = 0;  // late_ms: how long after an Enter it sends its box
-  std::size_t received = 0;
-
-  // A child of `parent` for each letter, in order; a panel 'P' holds a room's.
-  void Add(WindowHandle parent, std::string_view classes) {
+  explicit FakeClient(const Lines& documents, std::string fault_list = "", std::uint64_t late = 0,
+                      Draft draft = {})
+      : box(std::move(draft)), faults(std::move(fault_list)), late_ms(late) {
+    Add(Add(0, "F"), "M");
+    for (const std::string& children : documents) Add(Add(2, "A"), children);
+  }
+  // Adds a child of `parent` for each letter; the handle of the last.
+  WindowHandle Add(WindowHandle parent, const std::string& classes) {
     for (const char cls : classes) {
-      windows.push_back({cls, parent, {}, 0});
+      windows.emplace_back(cls, parent);
       Add(windows.size() - 1, cls == 'P' ? "RRLIS" : "");
     }
-  }
-  // A frame (handle 1) whose client area (2) holds a document for each
-  // string. Handles count on in the order the windows are made.
-  void Build(const Lines& documents) {
-    Add(0, "F");
-    Add(1, "M");
-    for (const std::string& children : documents) {
-      Add(2, "A");
-      Add(windows.size() - 1, children);
-    }
+    return windows.size() - 1;
   }
 
-  WindowHandle FindTopLevel(const char* name) override { return Find(0, 0, Letter(name)); }
+  WindowHandle FindTopLevel(const char* name) override { return FindChild(0, 0, name); }
   WindowHandle FindChild(WindowHandle parent, WindowHandle after, const char* name) override {
-    return Find(parent, after, Letter(name));
-  }
-  SendResult ReadDraft(WindowHandle box, Draft& out) override {
-    return Send(box, [&](Draft& held) { out = held; });
-  }
-  SendResult SetLine(WindowHandle box, const std::string& text) override {
-    return Send(box, [&](Draft& held) { held = {Ansi(text)}; });
-  }
-  SendResult SendChar(WindowHandle box, unsigned character) override {
-    // The Enter arms the client's timer, again at each Enter.
-    return Send(box, [&](Draft&) {
-      if (character == 13) timer_ = {box, now + late_ms};
-    });
-  }
-  SendResult RestoreDraft(WindowHandle box, const Draft& draft) override {
-    return Send(box, [&](Draft& held) {
-      held = {Ansi(draft.text), draft.selection_start, draft.selection_end};
-    });
-  }
-  SendResult Probe(WindowHandle box) override { return Send(box, Nothing); }
-  static void Nothing(Draft&) {}
-  void Rest(std::uint32_t milliseconds) override { now += milliseconds, Due(); }
-  static auto Tie(const Draft& d) { return std::tie(d.text, d.selection_start, d.selection_end); }
-
-  WindowHandle Find(WindowHandle parent, WindowHandle after, char cls) {
-    lookups += cls;
-    for (WindowHandle w = after + 1; w < windows.size(); ++w) {
-      if (windows[w].parent == parent && windows[w].cls == cls) return w;
-    }
+    lookups += "FMARLIS?"[std::find(std::begin(kClasses), std::end(kClasses), name) - kClasses];
+    for (WindowHandle w = after + 1; w < windows.size(); ++w)
+      if (windows[w] == std::pair(lookups.back(), parent)) return w;
     return 0;
   }
+  SendResult ReadDraft(WindowHandle w, Draft& out) override { return Send(w, &out); }
+  SendResult SetLine(WindowHandle w, const std::string& t) override {
+    return Send(w, {}, Draft{t});
+  }
+  SendResult SendChar(WindowHandle w, unsigned c) override { return Send(w, {}, {}, c == 13); }
+  SendResult RestoreDraft(WindowHandle w, const Draft& d) override { return Send(w, {}, d); }
+  SendResult Probe(WindowHandle w) override { return Send(w); }
+  void Rest(std::uint32_t milliseconds) override { now += milliseconds, Due(); }
+
   // The client sends its box when its Enter timer fires, once awake.
   void Due() {
-    if (timer_.first == 0 || now < std::max(timer_.second, awake_at_)) return;
-    Draft& held = windows[std::exchange(timer_, {}).first].box;
-    if (!held.text.empty()) room.push_back(held.text);
-    held = {};
+    if (now < std::max(due_, awake_at_)) return;
+    if (!box.text.empty()) room.push_back(box.text);
+    box = {}, due_ = UINT64_MAX;
   }
-  // Each message is bounded by 5 s. Fault 'S': the client stalls 8 s inside
-  // the message and takes it when it wakes; 'L': the same, but it is lost.
-  // Any other message that times out while it sleeps is lost too.
-  template <typename Handle>
-  SendResult Send(WindowHandle box, const Handle& handle) {
+  // A message to window `w`: once taken, the client reads its box into `out`,
+  // puts `in` into it (what an ANSI box keeps of it), or, on an Enter, arms
+  // its timer, again at each Enter. Each message is bounded by 5 s. Fault 'S':
+  // the client stalls 8 s inside the message and takes it when it wakes; 'L':
+  // the same, but it is lost. Any other message that times out while it
+  // sleeps is lost too.
+  SendResult Send(WindowHandle w, Draft* out = nullptr, std::optional<Draft> in = {},
+                  bool enter = false) {
     const char fault = received < faults.size() ? faults[received] : '.';
-    ++received, ++windows[box].messages;
+    ++received, ++messages[w];
     if (fault == 'S' || fault == 'L') awake_at_ = now + 8000;
     const std::uint64_t sent = std::exchange(now, std::max(now, awake_at_));
-    if (now <= sent + 5000 || fault == 'S') handle(windows[box].box);
+    if (now <= sent + 5000 || fault == 'S') {
+      if (out) *out = box;
+      if (in) box = {Ansi(in->text), in->selection_start, in->selection_end};
+      if (enter) due_ = now + late_ms;
+    }
     Due();
     if (now <= sent + 5000) return SendResult::kAnswered;
     now = sent + 5000;
     return SendResult::kTimedOut;
   }
-  std::pair<WindowHandle, std::uint64_t> timer_;
-  std::uint64_t awake_at_ = 0;
+
+  std::vector<std::pair<char, WindowHandle>> windows{{'-', 0}};  // class and parent, by handle
+  Draft box;                                                     // what the input box holds
+  Lines room;                      // what the client sent from its box
+  std::string lookups, faults;     // the class of each lookup; a fault for each message, see Send
+  std::uint64_t late_ms, now = 0;  // late_ms: from an Enter until it sends its box
+  std::uint64_t due_ = UINT64_MAX, awake_at_ = 0;
+  std::size_t received = 0, messages[64] = {};  // messages, and by window
 };
 
 // Each document's children by class letter; the line goes into the window
-// `box` (see Build; 0: nowhere). `lookups`: every lookup, in order.
+// `box` (see FakeClient; 0: nowhere), and no other window gets a message.
+// `lookups`: every lookup, in order.
 TEST(ChatBridge, LineGoesIntoTheSecondRichTextBoxOfTheFirstDocumentWithAllFourKinds) {
-  const struct {
-    Lines documents;
-    WindowHandle box;
-    const char* lookups;
-  } rows[] = {
+  const std::tuple<Lines, WindowHandle, const char*> rows[] = {
       {{}, 0, "FMA"},
       {{"RLIS"}, 0, "FMARLISRR"},
       {{"RRRLIS", "RRLIS"}, 5, "FMARLISRR"},
       {{"LIS", "RRIS", "RRLS", "RRLI", "P", "RRLIS"}, 31, "FMARLISARLISARLISARLISARLISARLISRR"},
   };
-  for (const auto& row : rows) {
-    FakeClient client;
-    client.Build(row.documents);
+  for (const auto& [documents, box, lookups] : rows) {
+    FakeClient client(documents);
     const LineResult result = PostChatLine(client, "hi", [] { return false; });
-    EXPECT_EQ(client.lookups, row.lookups);
-    EXPECT_EQ(result.outcome, row.box == 0 ? LineOutcome::kDropped : LineOutcome::kPosted);
-    EXPECT_EQ(client.room, row.box == 0 ? Lines{} : Lines{"hi"});
-    // No other window gets a message.
-    EXPECT_EQ(client.received, client.windows[row.box].messages) << row.lookups;
+    EXPECT_EQ(client.lookups, lookups);
+    EXPECT_EQ(result.outcome, box == 0 ? LineOutcome::kDropped : LineOutcome::kPosted);
+    EXPECT_EQ(client.room, box == 0 ? Lines{} : Lines{"hi"});
+    EXPECT_EQ(client.messages[box], client.received) << lookups;
   }
 }
 
 // A line's messages: read the draft, set the line, read it back, Enter, look
 // whether the client has taken it, put the draft back. A row: the client's
 // faults, one for each message it receives; how long after an Enter it sends
-// its box; the lines posted one after another; the draft. Then the box at the
-// end, the lines the room got, each line's outcome, when the worker was done
-// with the last line; and a program that ends from the stop_at-th message on.
+// its box; when the worker was done with the last line; the draft, which the
+// box holds again at the end; the lines posted one after another, each with
+// its outcome; those the room got; and a program that ends from the
+// stop_at-th message on. No message goes to another window than the box (5).
 TEST(ChatBridge, LineIsDoneOnceTheClientHasTakenItAndTheDraftComesBack) {
   using enum LineOutcome;
   const Draft typing{"typing", 2, 2}, empty{""}, selected{"abcdef", 1, 4};
   const struct {
     const char* faults;
-    std::uint64_t late_ms;
-    Lines lines;
-    Draft draft, box;
+    std::uint64_t late_ms, done_ms;
+    Draft draft;
+    std::vector<std::pair<std::string, LineOutcome>> lines;
     Lines room;
-    std::vector<LineOutcome> outcomes;
-    std::uint64_t done_ms;
     std::size_t stop_at = 99;
   } rows[] = {
       // Stalled in the read: nothing of the line reached the box.
-      {"L", 0, {"line"}, typing, typing, {}, {kGivenUp}, 5000},
+      {"L", 0, 5000, typing, {{"line", kGivenUp}}, {}},
       // In the set: the line lands as it wakes; the draft goes back over it.
-      {".S", 0, {"line"}, typing, typing, {}, {kGivenUp}, 8000},
+      {".S", 0, 8000, typing, {{"line", kGivenUp}}, {}},
       // In the read-back: the line is in the box, unsent.
-      {"..L", 0, {"line"}, typing, typing, {}, {kGivenUp}, 8000},
+      {"..L", 0, 8000, typing, {{"line", kGivenUp}}, {}},
       // In the Enter, and again in the first look once awake: waited for twice.
-      {"...S.S", 0, {"line"}, typing, typing, {"line"}, {kPosted}, 16000},
+      {"...S.S", 0, 16000, typing, {{"line", kPosted}}, {"line"}},
       // In the first look after the Enter.
-      {"....L", 0, {"line"}, typing, typing, {"line"}, {kPosted}, 8000},
+      {"....L", 0, 8000, typing, {{"line", kPosted}}, {"line"}},
       // In the put-back, which is lost: put back again once it answers.
-      {".....L", 0, {"line"}, typing, typing, {"line"}, {kPosted}, 8000},
+      {".....L", 0, 8000, typing, {{"line", kPosted}}, {"line"}},
       // The program ends before the Enter, and the client stalls in the put-back.
-      {"...L", 0, {"line"}, typing, typing, {}, {kGivenUp}, 8000, 3},
+      {"...L", 0, 8000, typing, {{"line", kGivenUp}}, {}, 3},
       // Sends 50 ms after the Enter: two lines back to back from an empty box.
-      {"", 50, {"one", "two"}, empty, empty, {"one", "two"}, {kPosted, kPosted}, 100},
+      {"", 50, 100, empty, {{"one", kPosted}, {"two", kPosted}}, {"one", "two"}},
       // The same with a selection in the box and a reason outside the code page.
-      {"", 50, {"lunch \xCE\xA9"}, selected, selected, {"lunch ?"}, {kPosted}, 50},
+      {"", 50, 50, selected, {{"lunch \xCE\xA9", kPosted}}, {"lunch ?"}},
       // Sends 6 s after the Enter: given up at 5 s, the box emptied again.
-      {"", 6000, {"line"}, empty, empty, {}, {kGivenUp}, 5000},
+      {"", 6000, 5000, empty, {{"line", kGivenUp}}, {}},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(&row - rows);
-    FakeClient client;
-    std::tie(client.faults, client.late_ms) = std::pair(row.faults, row.late_ms);
-    client.Build({"RRLIS"});
-    Draft& box = client.windows[5].box = row.draft;
+    FakeClient client({"RRLIS"}, row.faults, row.late_ms, row.draft);
     const auto stopping = [&] { return client.received >= row.stop_at || client.now > 60000; };
-    std::vector<LineOutcome> outcomes;
-    for (const std::string& line : row.lines) {
+    for (const auto& [line, outcome] : row.lines) {
       const LineResult result = PostChatLine(client, line, stopping);
-      outcomes.push_back(result.outcome);
+      EXPECT_EQ(result.outcome, outcome) << line;
       if (result.stuck_box != 0) Recover(client, result, stopping);
     }
     EXPECT_EQ(client.now, row.done_ms);
     client.Rest(10000);  // a late send is due by now
     EXPECT_EQ(client.room, row.room);
-    EXPECT_EQ(FakeClient::Tie(box), FakeClient::Tie(row.box));
-    EXPECT_EQ(outcomes, row.outcomes);
+    EXPECT_EQ(std::tie(client.box.text, client.box.selection_start, client.box.selection_end),
+              std::tie(row.draft.text, row.draft.selection_start, row.draft.selection_end));
+    EXPECT_EQ(client.messages[5], client.received);
   }
 }
 
