@@ -69,10 +69,11 @@ void RunClient() {
   for (MSG message; GetMessageA(&message, nullptr, 0, 0) > 0;) DispatchMessageA(&message);
 }
 
-// Meanwhile asks the panel every 20 ms to answer within 100 ms (0: SMTO_NORMAL).
+// Meanwhile asks the panel every 20 ms to answer within 250 ms (0: SMTO_NORMAL): a
+// panel that waited on the client would take seconds; a busy machine, a little.
 void Wait(const auto& done, ULONGLONG ms) {
   for (const ULONGLONG end = GetTickCount64() + ms; !done() && GetTickCount64() < end; Sleep(20))
-    if (!SendMessageTimeoutW(panel, WM_NULL, 0, 0, 0, 100, nullptr) && IsWindow(panel)) ++slow;
+    if (!SendMessageTimeoutW(panel, WM_NULL, 0, 0, 0, 250, nullptr) && IsWindow(panel)) ++slow;
 }
 // The lines the room got, each framed one by what is inside its frame, a '|'
 // after each; once there are `count` and the program has had 0.3 s to put a
@@ -109,7 +110,7 @@ void Play(UINT stall, UINT ms, UINT late, const char* draft, WORD show, const au
   PostMessageW(GetDlgItem(panel, dizod::ControlId(kExit)), BM_CLICK, 0, 0);
   EXPECT_EQ(WaitForSingleObject(program.hProcess, 8000), WAIT_OBJECT_0) << "Exit ended it";
   TerminateProcess(program.hProcess, 1);  // its handles stay open: a stall may wait on it
-  EXPECT_EQ(slow, 0u) << "times the panel took longer than 100 ms to answer";
+  EXPECT_EQ(slow, 0u) << "times the panel took longer than 250 ms to answer";
   EXPECT_EQ(stray, 0u) << "messages to a window of the client other than the input box";
 }
 
