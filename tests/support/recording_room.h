@@ -42,6 +42,11 @@ class RecordingRoom : public WindowOps {
   }
   void Rest(std::uint32_t) override {}
 
+  std::vector<std::string> Lines() {
+    const std::lock_guard lock(mutex);
+    return lines;
+  }
+
   // What a test reads or sets, under `mutex`.
   std::mutex mutex;
   std::string hold, time_out, box;

@@ -46,14 +46,7 @@ struct TestPanel : WithRoom, PanelWindow {
   void Click(Control button) {
     SendMessageW(Hwnd(), WM_COMMAND, MAKEWPARAM(ControlId(button), BN_CLICKED), 0);
   }
-  std::vector<std::string> Lines() {
-    const std::lock_guard lock(room->mutex);
-    return room->lines;
-  }
-  std::vector<std::chrono::system_clock::time_point> Times() {
-    const std::lock_guard lock(room->mutex);
-    return room->times;
-  }
+  std::vector<std::string> Lines() { return room->Lines(); }
   void Mouse(UINT message, int x, int y) {
     SendMessageW(Hwnd(), message, message == WM_LBUTTONUP ? 0 : MK_LBUTTON, MAKELPARAM(x, y));
   }
@@ -209,7 +202,8 @@ TEST(PanelWindow, OnlyASessionThatEndsSignsOffAndThenReturns) {
             (std::vector<std::string>{"º·-.· Kráno Dizod ·.-·º", "º·-.·  By: Krano  ·.-·º",
                                       "º·-.· UnActívated ·.-·º"}));
   EXPECT_EQ(panel.Hwnd(), nullptr);
-  const auto at = panel.Times();
+  const std::lock_guard lock(panel.room->mutex);
+  const auto& at = panel.room->times;
   for (int i = 1; i < 3; ++i) {
     EXPECT_NEAR(std::chrono::duration_cast<milliseconds>(at[i] - at[i - 1]).count(), 1000, 540);
     EXPECT_LT(std::chrono::duration_cast<milliseconds>(at[i].time_since_epoch()).count() % 1000,
