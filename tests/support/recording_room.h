@@ -40,7 +40,6 @@ class RecordingRoom : public WindowOps {
   SendResult Probe(WindowHandle) override {
     return Take("probe", [] {});
   }
-  void Rest(std::uint32_t) override {}
 
   std::vector<std::string> Lines() {
     const std::lock_guard lock(mutex);

