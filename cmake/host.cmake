@@ -8,6 +8,12 @@ add_executable(dizod_unit_tests
   tests/unit/idle_panel_test.cpp
   tests/unit/line_handover_test.cpp)
 target_link_libraries(dizod_unit_tests PRIVATE dizod_core GTest::gtest_main)
+# GCC 12's own <regex> trips its maybe-uninitialized warning when built with
+# the sanitizers; the bridge's fake box uses it for its code page.
+if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
+  set_source_files_properties(tests/unit/chat_bridge_test.cpp PROPERTIES
+    COMPILE_OPTIONS -Wno-maybe-uninitialized)
+endif()
 gtest_discover_tests(dizod_unit_tests DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 120)
 
 # The icon generator, a build tool, under the same warnings (and, in the
