@@ -1,9 +1,8 @@
 #pragma once
 // A chat client with one room whose input box sends what it holds on Enter,
-// for tests on real threads; it keeps each line it posted with the moment it
-// did. `Hold` keeps the client inside each message of one kind until it is
-// let go, and may make the messages of another kind time out at once, as a
-// client that stopped answering does.
+// for tests on real threads; it keeps each line it posted. `Hold` keeps the client inside each
+// message of one kind until it is let go, and may make the messages of another kind time out at
+// once, as a client that stopped answering does.
 
 #include <chrono>
 #include <mutex>
@@ -29,10 +28,7 @@ class RecordingRoom : public WindowOps {
     return Take("set", [&] { box = text; });
   }
   SendResult SendChar(WindowHandle, unsigned) override {
-    return Take("enter", [&] {
-      lines.push_back(std::exchange(box, ""));
-      times.push_back(std::chrono::system_clock::now());
-    });
+    return Take("enter", [&] { lines.push_back(std::exchange(box, "")); });
   }
   SendResult RestoreDraft(WindowHandle, const Draft& draft) override {
     return Take("put back", [&] { box = draft.text; });
@@ -51,7 +47,6 @@ class RecordingRoom : public WindowOps {
   std::string hold, time_out, box;
   bool inside = false;  // held inside a message
   std::vector<std::string> lines;
-  std::vector<std::chrono::system_clock::time_point> times;
 
  private:
   template <typename Handle>

@@ -130,7 +130,7 @@ TEST(ChatBridge, LineGoesIntoTheSecondRichTextBoxOfTheFirstDocumentWithAllFourKi
 // stop_at-th message on. No message goes to another window than the box (5).
 TEST(ChatBridge, LineIsDoneOnceTheClientHasTakenItAndTheDraftComesBack) {
   using enum LineOutcome;
-  const Draft typing{"typing", 2, 2}, empty{""}, selected{"abcdef", 1, 4};
+  const Draft typing{"typing", 0, 0}, empty{""}, selected{"abcdef", 1, 4};
   const struct {
     const char* faults;
     std::uint64_t late_ms, done_ms;

@@ -15,8 +15,6 @@
 namespace dizod {
 namespace {
 
-using std::chrono::milliseconds;
-
 // Dispatches the panel's messages until `done` holds or `ms` pass.
 bool PumpUntil(const std::function<bool()>& done, DWORD ms = 3000) {
   for (const DWORD start = GetTickCount(); !done();
@@ -153,6 +151,8 @@ TEST(PanelWindow, OpensOnTopAndItsFocusComesBackWhereItWasUnlessThatWentGrey) {
   panel.Click(Control::kStop);  // runs once the idle-on is out
   ASSERT_TRUE(PumpUntil([&] { return IsWindowEnabled(start); }));
   EXPECT_EQ(GetFocus(), start);
+  SendMessageW(p, WM_CLOSE, 0, 0);  // off the screen at once, while it signs off
+  EXPECT_FALSE(IsWindowVisible(p));
 }
 
 // A press and a release on a bare point make an About, judged where each
@@ -171,14 +171,14 @@ TEST(PanelWindow, BackgroundClicksAreAbout) {
     panel.Mouse(WM_LBUTTONDBLCLK, p.x0, p.y0);
     panel.Mouse(WM_LBUTTONUP, p.x0, p.y0);
   }
+  PumpUntil([&] { return panel.Lines().size() >= 3; }, 4000);  // one About, whole
   PumpUntil([] { return false; }, 300);
-  EXPECT_EQ(panel.Lines().size(), 1u);
+  EXPECT_EQ(panel.Lines().size(), 3u);
 }
 
 // A logoff that someone cancelled ends with WM_ENDSESSION FALSE: the user
 // stays, and so does the panel. One that goes through returns only once the
-// sign-off is out, the panel gone. A line of a sequence goes when the local
-// clock shows the one before it done, rounded to the whole second, plus one.
+// sign-off is out, the panel gone.
 TEST(PanelWindow, OnlyASessionThatEndsSignsOffAndThenReturns) {
   TestPanel panel;
   SendMessageW(panel.Hwnd(), WM_ENDSESSION, FALSE, 0);
@@ -189,13 +189,6 @@ TEST(PanelWindow, OnlyASessionThatEndsSignsOffAndThenReturns) {
             (std::vector<std::string>{"º·-.· Kráno Dizod ·.-·º", "º·-.·  By: Krano  ·.-·º",
                                       "º·-.· UnActívated ·.-·º"}));
   EXPECT_EQ(panel.Hwnd(), nullptr);
-  const std::lock_guard lock(panel.room->mutex);
-  const auto& at = panel.room->times;
-  for (int i = 1; i < 3; ++i) {
-    EXPECT_NEAR(std::chrono::duration_cast<milliseconds>(at[i] - at[i - 1]).count(), 1000, 540);
-    EXPECT_LT(std::chrono::duration_cast<milliseconds>(at[i].time_since_epoch()).count() % 1000,
-              40);
-  }
 }
 
 }  // namespace
