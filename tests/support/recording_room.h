@@ -37,11 +37,6 @@ class RecordingRoom : public WindowOps {
     return Take("probe", [] {});
   }
 
-  std::vector<std::string> Lines() {
-    const std::lock_guard lock(mutex);
-    return lines;
-  }
-
   // What a test reads or sets, under `mutex`.
   std::mutex mutex;
   std::string hold, time_out, box;
