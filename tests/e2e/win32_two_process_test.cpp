@@ -162,7 +162,8 @@ TEST(TwoProcesses, StalledInTheSetOrTheEnterOrHungTheClientHoldsUpNothing) {
   const UINT rows[][2] = {{WM_SETTEXT, 2000}, {WM_CHAR, 6000}, {WM_SETTEXT, INFINITE}};
   for (const auto& row : rows) {
     SCOPED_TRACE(std::to_string(row[0]) + " for " + std::to_string(row[1]));
-    Play(row[0], row[1], 0, "half-typed draft", SW_SHOWNORMAL, [&] {
+    Play(row[0], row[1], 0, "half-typed draft", SW_SHOWMINNOACTIVE, [&] {
+      EXPECT_TRUE(!IsIconic(panel) && GetForegroundWindow() != panel);  // as asked, not active
       Wait([] { return false; }, 10000);
       EXPECT_EQ(stall_at, 0u);
       // A hung client cannot be asked.

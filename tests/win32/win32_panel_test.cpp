@@ -138,6 +138,7 @@ TEST(PanelWindow, OpensOnTopAndItsFocusComesBackWhereItWasUnlessThatWentGrey) {
   ASSERT_TRUE(PumpUntil([&] { return panel.Lines().size() == 3; }));  // the start-up is out
   EXPECT_TRUE(GetWindowLongW(p, GWL_EXSTYLE) & WS_EX_TOPMOST);
   EXPECT_TRUE(GetForegroundWindow() == p && IsWindowVisible(p) && !IsIconic(p) && !IsZoomed(p));
+  EXPECT_EQ(SendMessageW(reason, EM_GETSEL, 0, 0), MAKELONG(0, 6));  // the placeholder, selected
   const auto away_and_back = [&panel](const std::function<void()>& meanwhile) {
     OtherWindow other;
     meanwhile();
