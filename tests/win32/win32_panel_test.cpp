@@ -118,13 +118,16 @@ TEST(PanelWindow, AsBuiltAtTheDisplaysDpiAndAtAnother) {
   }
 }
 
-// A window of this process that holds the activation while the panel has not.
-struct OtherWindow {
-  OtherWindow() { SetForegroundWindow(hwnd); }
-  ~OtherWindow() { DestroyWindow(hwnd); }
-  HWND hwnd = CreateWindowExW(0, L"STATIC", L"other", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 100,
-                              100, nullptr, nullptr, nullptr, nullptr);
-};
+// Another window of this process holds the activation while `meanwhile`
+// runs; then the panel takes it back.
+void AwayAndBack(HWND panel, const std::function<void()>& meanwhile) {
+  const HWND other = CreateWindowExW(0, L"STATIC", L"other", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0,
+                                     100, 100, nullptr, nullptr, nullptr, nullptr);
+  SetForegroundWindow(other);
+  meanwhile();
+  SetForegroundWindow(panel);
+  DestroyWindow(other);
+}
 
 // Shown as the program is, maximized or not, the panel opens as the normal
 // panel above the other windows, active. As in a dialog: the control that
@@ -139,17 +142,15 @@ TEST(PanelWindow, OpensOnTopAndItsFocusComesBackWhereItWasUnlessThatWentGrey) {
   EXPECT_TRUE(GetWindowLongW(p, GWL_EXSTYLE) & WS_EX_TOPMOST);
   EXPECT_TRUE(GetForegroundWindow() == p && IsWindowVisible(p) && !IsIconic(p) && !IsZoomed(p));
   EXPECT_EQ(SendMessageW(reason, EM_GETSEL, 0, 0), MAKELONG(0, 6));  // the placeholder, selected
-  const auto away_and_back = [&panel](const std::function<void()>& meanwhile) {
-    OtherWindow other;
-    meanwhile();
-    SetForegroundWindow(panel.Hwnd());
-  };
-  away_and_back([] {});
+  AwayAndBack(p, [] {});
   EXPECT_EQ(GetFocus(), reason);
   SetFocus(start);
-  away_and_back([] {});
+  AwayAndBack(p, [] {});
   EXPECT_EQ(GetFocus(), start);
-  away_and_back([&panel] { panel.Click(Control::kStart); });
+  AwayAndBack(p, [&] {  // held, if the start-up's last line is not yet done
+    panel.Click(Control::kStart);
+    EXPECT_TRUE(PumpUntil([&] { return !IsWindowEnabled(start); }));
+  });
   EXPECT_EQ(GetFocus(), reason);
   SetFocus(panel[Control::kStop]);
   panel.Click(Control::kStop);  // runs once the idle-on is out
