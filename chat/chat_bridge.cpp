@@ -111,23 +111,17 @@ LineResult PostChatLine(WindowOps& ops, const std::string& text,
       break;
   }
   if (stopping()) return Done(LineOutcome::kGivenUp);
-  switch (ops.SetLine(box, text)) {
-    case SendResult::kGone:
-      return Done(LineOutcome::kGivenUp);
-    case SendResult::kTimedOut:
-      // The line may land in the box when the client wakes; it must not stay there.
-      return FellBehind(box, draft, LineOutcome::kGivenUp, text);
-    case SendResult::kAnswered:
-      break;
-  }
   // The box may keep less than we wrote (a character its code page lacks, a
   // length limit): only what it holds tells whether the client has taken it.
   Draft held;
-  switch (ops.ReadDraft(box, held)) {
+  SendResult result = ops.SetLine(box, text);
+  if (result == SendResult::kAnswered) result = ops.ReadDraft(box, held);
+  switch (result) {
     case SendResult::kGone:
       return Done(LineOutcome::kGivenUp);
     case SendResult::kTimedOut:
-      // Our line is in the box, with no Enter to send it.
+      // Our line is in the box with no Enter to send it, or lands there when
+      // the client wakes; it must not stay there.
       return FellBehind(box, draft, LineOutcome::kGivenUp, text);
     case SendResult::kAnswered:
       break;

@@ -100,9 +100,7 @@ void Play(UINT stall, UINT ms, UINT late, const char* draft, WORD show, const au
   SendMessageA(box, EM_SETSEL, 4, 4);
   sent = 0, stray = 0, slow = 0, stall_ms = ms, send_after = late, stall_at = stall;
   STARTUPINFOW start{};
-  start.cb = sizeof(start);
-  start.dwFlags = STARTF_USESHOWWINDOW;
-  start.wShowWindow = show;
+  start.cb = sizeof(start), start.dwFlags = STARTF_USESHOWWINDOW, start.wShowWindow = show;
   CreateProcessW(L"" DIZOD_EXE, {}, {}, {}, FALSE, CREATE_SUSPENDED, {}, {}, &start, &program);
   ResumeThread(program.hThread);  // once a stall can wait for its end
   Wait([] { return IsWindowVisible(panel = FindWindowW(dizod::kPanelClassName, {})); }, 9000);

@@ -106,8 +106,7 @@ std::string Play(const char* actions) {
     parts >> t >> action;
     parts.get();  // the blank before the argument, which keeps its own blanks
     std::getline(parts, argument);
-    while (bench.Step(t)) {
-    }
+    while (bench.Step(t)) continue;
     bench.now = t;
     const auto event = std::find(events.begin(), events.end(), action) - events.begin();
     if (event < std::ssize(events)) bench.Fire(static_cast<Event>(event));
@@ -116,8 +115,7 @@ std::string Play(const char* actions) {
     if (action == "Hang") bench.hung_until = t + std::stod(argument);
     if (action == "Jump") bench.day_start += std::stod(argument);
   }
-  while (bench.Step(t + 30)) {
-  }
+  while (bench.Step(t + 30)) continue;
   std::ostringstream out;
   for (const auto& [at, line] : bench.taken)
     out << std::round(at * 100) / 100 << " " << Code(line) << "; ";

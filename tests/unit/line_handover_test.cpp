@@ -19,9 +19,8 @@ using Lines = std::vector<std::string>;
 
 // Polls `done` for up to 5 s.
 bool Eventually(const std::function<bool()>& done) {
-  for (int i = 0; i < 500; ++i, std::this_thread::sleep_for(10ms)) {
+  for (int i = 0; i < 500; ++i, std::this_thread::sleep_for(10ms))
     if (done()) return true;
-  }
   return false;
 }
 
