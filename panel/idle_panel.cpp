@@ -116,7 +116,7 @@ void IdlePanel::Offer(PanelEvent event, const Moment& now) {
   if (deadline_) return;
   if (event == PanelEvent::kStart && !start_enabled_) return;
   if (event == PanelEvent::kStop && !stop_enabled_) return;
-  if (event == PanelEvent::kTick && (!idle_on_ || loop_ != Loop::kOff)) return;
+  if (event == PanelEvent::kTick && !IdleTimerOn()) return;
   if (!sequence_) return Run(event, now);
   if (std::find(held_.begin(), held_.end(), event) == held_.end()) held_.push_back(event);
 }
@@ -138,7 +138,7 @@ void IdlePanel::Run(PanelEvent event, const Moment& now) {
     case PanelEvent::kAbout:
       return Begin(Sequence::kStartup);
     case PanelEvent::kTick:
-      if (!idle_on_ || loop_ != Loop::kOff) return;
+      if (!IdleTimerOn()) return;
       loop_ = Loop::kWaiting;
       minute_due_ = PauseEnd(now, kMinuteSeconds);
       return;
