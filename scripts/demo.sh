@@ -12,6 +12,9 @@ headless=0
 # The build this machine can run (win32, or win64 where 32-bit code cannot
 # execute) and the Wine that runs it.
 source scripts/wine-env.sh
+if [ "$DIZOD_WIN_PRESET" != win32 ]; then
+  echo "32-bit Wine is missing or cannot run here: the demo runs the 64-bit build."
+fi
 cmake --preset "$DIZOD_WIN_PRESET" >/dev/null
 cmake --build --preset "$DIZOD_WIN_PRESET" -j2 --target dizod standin_chat demo_step
 

