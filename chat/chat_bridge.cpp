@@ -1,10 +1,15 @@
 #include "chat/chat_bridge.h"
 
+#include <algorithm>
+
 #include "chat/client_windows.h"
 
 namespace dizod {
 
 namespace {
+
+using enum LineOutcome;
+using enum SendResult;
 
 bool IsChatRoom(WindowOps& ops, WindowHandle document) {
   // All four lookups are always made, in this order, as the client expects
@@ -22,61 +27,39 @@ WindowHandle FindInputBox(WindowOps& ops, WindowHandle room) {
   return ops.FindChild(room, first, kRichTextClass);
 }
 
-LineResult Done(LineOutcome outcome) {
-  LineResult result;
-  result.outcome = outcome;
-  return result;
+// The earlier of `bound` and the moment the program's end sets.
+Clock::time_point Until(Clock::time_point bound, const EndingBy& ending) {
+  const std::optional<Clock::time_point> end = ending();
+  return end ? std::min(bound, *end) : bound;
 }
 
-// The client is behind with our messages: once it answers again, the box
-// must hold the user's draft, not our line.
-LineResult FellBehind(WindowHandle box, const Draft& draft, LineOutcome outcome,
-                      const std::string& line) {
-  return {outcome, box, draft, line};
-}
-
-// Puts the draft back over our line, or what the client left of it.
-LineResult PutBack(WindowOps& ops, WindowHandle box, const Draft& draft, LineOutcome outcome,
-                   const std::string& held) {
-  if (ops.RestoreDraft(box, draft) == SendResult::kTimedOut) {
-    return FellBehind(box, draft, outcome, held);
+// Looks at the box until it no longer holds `line`, that is until the client
+// has taken it, or until `bound`: a key the user types meanwhile leaves our
+// line in the box. The look that ends nearest the bound is the last, whatever
+// a look costs. An empty line cannot be told from the box it leaves empty.
+SendResult AwaitTaken(WindowOps& ops, WindowHandle box, const std::string& line,
+                      Clock::time_point bound, const EndingBy& ending, bool& taken) {
+  Clock::duration cost{0};
+  taken = line.empty();
+  while (!taken) {
+    const Clock::time_point start = ops.Now();
+    if (start + cost / 2 >= Until(bound, ending)) break;
+    std::string text;
+    const SendResult read = ops.ReadText(box, text);
+    if (read != kAnswered) return read;
+    cost = ops.Now() - start;
+    taken = text.find(line) == std::string::npos;
+    if (!taken) ops.Rest(kLookInterval);
   }
-  return Done(outcome);
+  return kAnswered;
 }
 
-// How often, and how long at most, the bridge looks whether the client has
-// taken our line: within the bound on one message.
-constexpr std::uint32_t kLookIntervalMs = 10;
-constexpr std::uint32_t kLongestWaitMs = 5000;
-
-// Reads the box until it no longer holds `held`, our line as the box holds
-// it, that is until the client has taken it: a client may send its box some
-// time after the Enter returned. `taken` stays false when the line is still
-// there at the bound. An empty line cannot be told from the box it leaves
-// empty.
-SendResult AwaitLineTaken(WindowOps& ops, WindowHandle box, const std::string& held, bool& taken) {
-  taken = held.empty();
-  for (std::uint32_t waited = 0; !taken; waited += kLookIntervalMs) {
-    Draft now;
-    const SendResult read = ops.ReadDraft(box, now);
-    taken = read == SendResult::kAnswered && now.text != held;
-    if (read != SendResult::kAnswered || taken || waited >= kLongestWaitMs) return read;
-    ops.Rest(kLookIntervalMs);
-  }
-  return SendResult::kAnswered;
-}
-
-bool AwaitClient(WindowOps& ops, WindowHandle box, const std::function<bool()>& stopping) {
+// False when the box went away, or the program's end came first.
+bool AwaitClient(WindowOps& ops, WindowHandle box, const EndingBy& ending) {
   for (;;) {
-    switch (ops.Probe(box)) {
-      case SendResult::kAnswered:
-        return true;
-      case SendResult::kGone:
-        return false;
-      case SendResult::kTimedOut:
-        if (stopping()) return false;
-        break;
-    }
+    const SendResult probe = ops.Probe(box);
+    if (probe != kTimedOut) return probe == kAnswered;
+    if (ops.Now() >= Until(Clock::time_point::max(), ending)) return false;
   }
 }
 
@@ -94,90 +77,73 @@ WindowHandle LocateChatRoom(WindowOps& ops) {
   return 0;
 }
 
-LineResult PostChatLine(WindowOps& ops, const std::string& text,
-                        const std::function<bool()>& stopping) {
+LineResult PostChatLine(WindowOps& ops, const std::string& text, const EndingBy& ending) {
   const WindowHandle room = LocateChatRoom(ops);
-  if (room == 0) return {};
-  const WindowHandle box = FindInputBox(ops, room);
+  const WindowHandle box = room == 0 ? 0 : FindInputBox(ops, room);
   if (box == 0) return {};
-  Draft draft;
-  switch (ops.ReadDraft(box, draft)) {
-    case SendResult::kGone:
+  Stuck stuck;
+  stuck.box = box;
+  stuck.line = text;
+  switch (ops.ReadDraft(box, stuck.draft)) {
+    case kGone:
       return {};
-    case SendResult::kTimedOut:
-      // Nothing of the line reached the box; a read handled late changes nothing.
-      return Done(LineOutcome::kGivenUp);
-    case SendResult::kAnswered:
+    case kTimedOut:  // nothing of the line reached the box
+      return {kGivenUp, {}};
+    case kAnswered:
       break;
   }
-  if (stopping()) return Done(LineOutcome::kGivenUp);
+  if (ending()) return {kGivenUp, {}};
   // The box may keep less than we wrote (a character its code page lacks, a
   // length limit): only what it holds tells whether the client has taken it.
-  Draft held;
-  SendResult result = ops.SetLine(box, text);
-  if (result == SendResult::kAnswered) result = ops.ReadDraft(box, held);
-  switch (result) {
-    case SendResult::kGone:
-      return Done(LineOutcome::kGivenUp);
-    case SendResult::kTimedOut:
-      // Our line is in the box with no Enter to send it, or lands there when
-      // the client wakes; it must not stay there.
-      return FellBehind(box, draft, LineOutcome::kGivenUp, text);
-    case SendResult::kAnswered:
-      break;
-  }
-  if (stopping()) return PutBack(ops, box, draft, LineOutcome::kGivenUp, held.text);
+  SendResult sent = ops.SetLine(box, text);
+  if (sent == kAnswered) sent = ops.ReadText(box, stuck.line);
+  if (sent == kGone) return {kGivenUp, {}};
+  // Our line is in the box, or lands there when the client wakes, and no
+  // Enter follows: the draft goes back over it.
+  if (sent == kTimedOut || ending()) return {kGivenUp, stuck};
+  stuck.entered = true;
+  const Clock::time_point enter_sent = ops.Now();
   switch (ops.SendChar(box, kCarriageReturn)) {
-    case SendResult::kGone:
-      return Done(LineOutcome::kGivenUp);
-    case SendResult::kTimedOut:
-      // The client has the Enter in hand and posts the line when it is done.
-      return FellBehind(box, draft, LineOutcome::kPosted, held.text);
-    case SendResult::kAnswered:
+    case kGone:
+      return {kGivenUp, {}};
+    case kTimedOut:  // the client has the Enter in hand
+      return {kPosted, stuck};
+    case kAnswered:
       break;
   }
-  // Until the client has taken our line, the next line would read it as the
-  // user's draft, and a draft put back would be sent in its place.
+  stuck.entered_at = ops.Now();
   bool taken = false;
-  switch (AwaitLineTaken(ops, box, held.text, taken)) {
-    case SendResult::kGone:
-      return Done(LineOutcome::kPosted);
-    case SendResult::kTimedOut:
-      return FellBehind(box, draft, LineOutcome::kPosted, held.text);
-    case SendResult::kAnswered:
+  switch (AwaitTaken(ops, box, stuck.line, enter_sent + kGiveUpBound, ending, taken)) {
+    case kGone:
+      return {kPosted, {}};
+    case kTimedOut:
+      return {kPosted, stuck};
+    case kAnswered:
       break;
   }
-  // Past the bound the line is given up: the draft goes back over it.
-  if (!taken) return PutBack(ops, box, draft, LineOutcome::kGivenUp, held.text);
+  // Not taken in time: the panel goes on, the draft waits for the box.
+  if (!taken) return {kGivenUp, stuck};
   // Taking the line emptied the box: an empty draft is back already.
-  if (draft.text.empty() && draft.selection_start == 0 && draft.selection_end == 0) {
-    return Done(LineOutcome::kPosted);
-  }
-  return PutBack(ops, box, draft, LineOutcome::kPosted, held.text);
+  if (stuck.draft.text.empty()) return {kPosted, {}};
+  if (ops.RestoreDraft(box, stuck.draft) != kTimedOut) return {kPosted, {}};
+  stuck.entered = false;
+  return {kPosted, stuck};
 }
 
-bool Recover(WindowOps& ops, const LineResult& result, const std::function<bool()>& stopping) {
+void Settle(WindowOps& ops, const Stuck& stuck, const EndingBy& ending) {
   for (;;) {
-    if (!AwaitClient(ops, result.stuck_box, stopping)) return false;
-    if (!result.draft) return true;
-    // With its Enter in hand, the client may still be about to send our line.
-    // Taken or, past the bound, given up: the draft goes back either way.
-    bool taken = true;
-    const SendResult sent = result.outcome == LineOutcome::kPosted
-                                ? AwaitLineTaken(ops, result.stuck_box, result.line, taken)
-                                : SendResult::kAnswered;
-    if (sent == SendResult::kGone) return false;
-    if (sent == SendResult::kTimedOut) continue;  // behind again: wait once more
-    // Not asked before it answers: a message the client had not yet taken
-    // when its time ran out may be lost.
-    switch (ops.RestoreDraft(result.stuck_box, *result.draft)) {
-      case SendResult::kAnswered:
-        return true;
-      case SendResult::kGone:
-        return false;
-      case SendResult::kTimedOut:
-        break;  // behind again: wait once more
+    if (!AwaitClient(ops, stuck.box, ending)) return;
+    if (stuck.entered) {
+      // A client that held our Enter has handled it once it answers.
+      const Clock::time_point entered_at = stuck.entered_at.value_or(ops.Now());
+      bool taken = false;
+      const SendResult looked = AwaitTaken(ops, stuck.box, stuck.line,
+                                           entered_at + kLateSendBound, ending, taken);
+      if (looked == kGone) return;
+      if (looked == kTimedOut) continue;
+      if (taken && stuck.draft.text.empty()) return;
     }
+    if (ops.RestoreDraft(stuck.box, stuck.draft) != kTimedOut) return;
   }
 }
 

@@ -18,34 +18,35 @@ WindowHandle LocateChatRoom(WindowOps& ops);
 enum class LineOutcome {
   kDropped,  // no room or no input box: nothing was sent
   kPosted,   // the client took the line and its Enter
-  kGivenUp,  // the client did not take the line in time: it never reaches the room
+  kGivenUp,  // the client did not take the line in time
+};
+
+// A line the client fell behind with, or did not take in time: the box must
+// hold the user's draft again once the client answers and, after an Enter,
+// has sent our line or will not any more.
+struct Stuck {
+  WindowHandle box = 0;
+  Draft draft;
+  std::string line;  // ours, as the box holds it
+  bool entered = false;
+  std::optional<Clock::time_point> entered_at;  // when the client had handled the Enter
 };
 
 struct LineResult {
   LineOutcome outcome = LineOutcome::kDropped;
-  // The input box of a client that fell behind in the middle of the line.
-  WindowHandle stuck_box = 0;
-  // What that box must hold again once the client answers.
-  std::optional<Draft> draft;
-  // The line as the box holds it, which a client that fell behind after its
-  // Enter may still be about to send from the box.
-  std::string line;
+  std::optional<Stuck> stuck;
 };
 
-// Writes `text` into the room's input box and presses Enter there, then, once
-// the client has taken the line from the box (the box no longer holds what it
-// kept of it), puts back what the user had there; only then is the line done.
-// Drops the line silently when there is no room or no input box. When the
-// client does not answer in time, the line is given up before its Enter and
-// the result says where the client fell behind; a line the client has not
-// taken 5 s after its Enter is given up, the draft put back over it.
-// `stopping` is asked between messages: the program is ending, so no Enter follows.
-LineResult PostChatLine(WindowOps& ops, const std::string& text,
-                        const std::function<bool()>& stopping);
+// Once the program is ending: the moment by which every wait must be over.
+using EndingBy = std::function<std::optional<Clock::time_point>()>;
 
-// Waits, message by message, until the client that fell behind answers again
-// (and has sent a line whose Enter it had), then puts the user's draft back.
-// False when it stopped first because `stopping` said so or the box went away.
-bool Recover(WindowOps& ops, const LineResult& result, const std::function<bool()>& stopping);
+// Writes `text` into the room's input box and presses Enter there; once the
+// client has taken it, puts back what the user had there. Drops the line
+// when there is no room or no input box; no Enter once the program is ending.
+LineResult PostChatLine(WindowOps& ops, const std::string& text, const EndingBy& ending);
+
+// Puts the draft back once the client answers again and our line has left
+// the box, or has stayed there past the late-send bound.
+void Settle(WindowOps& ops, const Stuck& stuck, const EndingBy& ending);
 
 }  // namespace dizod

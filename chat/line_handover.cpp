@@ -10,28 +10,24 @@
 namespace dizod {
 
 struct LineHandover::Slot {
-  Slot(std::shared_ptr<WindowOps> window_ops, std::function<void()> wake_panel)
-      : ops(std::move(window_ops)), wake(std::move(wake_panel)) {}
-
-  bool Stopping() {
-    const std::lock_guard lock(mutex);
-    return stop;
-  }
+  Slot(std::shared_ptr<WindowOps> window_ops, std::function<void()> done_callback)
+      : ops(std::move(window_ops)), line_done(std::move(done_callback)) {}
 
   const std::shared_ptr<WindowOps> ops;
-  const std::function<void()> wake;
+  const std::function<void()> line_done;
+  // Written before the stop is asked for, read only after it was.
+  Clock::time_point ending_by;
   std::mutex mutex;
-  std::condition_variable changed;
+  std::condition_variable_any changed;
   std::optional<std::string> line;  // handed in, not yet taken by the worker
-  bool busy = false;                // from the hand-in until the client has caught up
+  bool busy = false;                // from the hand-in until the draft is back
   bool done = false;                // the line is done; the panel has not taken the news
-  bool stop = false;
   bool finished = false;
 };
 
-LineHandover::LineHandover(std::shared_ptr<WindowOps> ops, std::function<void()> wake)
-    : slot_(std::make_shared<Slot>(std::move(ops), std::move(wake))),
-      thread_([slot = slot_] { Run(slot); }) {}
+LineHandover::LineHandover(std::shared_ptr<WindowOps> ops, std::function<void()> line_done)
+    : slot_(std::make_shared<Slot>(std::move(ops), std::move(line_done))),
+      thread_([slot = slot_](const std::stop_token& stop) { Run(stop, slot); }) {}
 
 LineHandover::~LineHandover() {
   Stop();
@@ -39,7 +35,7 @@ LineHandover::~LineHandover() {
 
 bool LineHandover::Hand(std::string line) {
   const std::lock_guard lock(slot_->mutex);
-  if (slot_->busy || slot_->stop) return false;
+  if (slot_->busy || thread_.get_stop_token().stop_requested()) return false;
   slot_->line = std::move(line);
   slot_->busy = true;
   slot_->changed.notify_all();
@@ -51,13 +47,12 @@ bool LineHandover::TakeDone() {
   return std::exchange(slot_->done, false);
 }
 
-bool LineHandover::Stop(std::chrono::milliseconds grace) {
-  // Stopped before: its grace is not given twice.
-  if (!thread_.joinable()) return finished_;
+bool LineHandover::Stop(Millis within) {
+  if (!thread_.joinable()) return finished_;  // stopped before
+  slot_->ending_by = slot_->ops->Now() + within;
+  thread_.request_stop();
   std::unique_lock lock(slot_->mutex);
-  slot_->stop = true;
-  slot_->changed.notify_all();
-  finished_ = slot_->changed.wait_for(lock, grace, [this] { return slot_->finished; });
+  finished_ = slot_->changed.wait_for(lock, within + kWorkerGrace, [this] { return slot_->finished; });
   lock.unlock();
   if (finished_) {
     thread_.join();
@@ -68,24 +63,23 @@ bool LineHandover::Stop(std::chrono::milliseconds grace) {
   return finished_;
 }
 
-void LineHandover::Run(const std::shared_ptr<Slot>& slot) {
-  const auto stopping = [&slot] { return slot->Stopping(); };
+void LineHandover::Run(const std::stop_token& stop, const std::shared_ptr<Slot>& slot) {
+  const EndingBy ending = [&] {
+    return stop.stop_requested() ? std::optional(slot->ending_by) : std::nullopt;
+  };
   for (;;) {
     std::unique_lock lock(slot->mutex);
-    slot->changed.wait(lock, [&slot] { return slot->stop || slot->line; });
-    if (slot->stop) break;
-    const std::string line = std::move(*slot->line);
-    slot->line.reset();
+    if (!slot->changed.wait(lock, stop, [&slot] { return slot->line.has_value(); })) break;
+    const std::string line = std::move(*std::exchange(slot->line, std::nullopt));
     lock.unlock();
-    const LineResult result = PostChatLine(*slot->ops, line, stopping);
+    const LineResult result = PostChatLine(*slot->ops, line, ending);
     lock.lock();
     slot->done = true;
-    // A client that fell behind takes no new line until it has caught up.
-    slot->busy = result.stuck_box != 0;
+    slot->busy = result.stuck.has_value();
     lock.unlock();
-    slot->wake();
-    if (result.stuck_box == 0) continue;
-    Recover(*slot->ops, result, stopping);
+    slot->line_done();
+    if (!result.stuck) continue;
+    Settle(*slot->ops, *result.stuck, ending);
     lock.lock();
     slot->busy = false;
   }

@@ -1,6 +1,6 @@
 #pragma once
 // The narrow set of window operations the chat room bridge needs. The program
-// implements it over user32; the tests implement it over a simulated window tree.
+// implements it over user32; the tests implement it over a simulated client.
 //
 // The chat client is another program that may be slow, stall or vanish: every
 // message to it is bounded in time. A message the client was already handling
@@ -13,10 +13,13 @@
 #include <string>
 #include <thread>
 
+#include "chat/timing.h"
+
 namespace dizod {
 
 // A window handle as a plain number; 0 means "no such window".
 using WindowHandle = std::uintptr_t;
+using Clock = std::chrono::steady_clock;
 
 enum class SendResult {
   kAnswered,  // the client handled the message
@@ -43,8 +46,10 @@ class WindowOps {
   virtual WindowHandle FindChild(WindowHandle parent, WindowHandle after,
                                  const char* class_name) = 0;
 
-  // Reads the box's text and selection. A client that has stopped answering
-  // altogether is not asked at all: the read times out at once.
+  // Reads the box's text, one message. A client that Windows counts as hung
+  // is not asked: the read times out at once, as losing it changes nothing.
+  virtual SendResult ReadText(WindowHandle box, std::string& text) = 0;
+  // Reads the box's text and, unless it is empty, its selection.
   virtual SendResult ReadDraft(WindowHandle box, Draft& draft) = 0;
   // Replaces the box's text with the line in the ANSI code page: what the
   // chat client receives as a line.
@@ -57,10 +62,11 @@ class WindowOps {
   // A message that does nothing: answered once the client has handled every
   // message sent to it before.
   virtual SendResult Probe(WindowHandle box) = 0;
+
+  // Every bound is measured on this clock, whatever the messages cost.
+  virtual Clock::time_point Now() { return Clock::now(); }
   // Lets the client get on with its own work between two looks at its box.
-  virtual void Rest(std::uint32_t milliseconds) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
-  }
+  virtual void Rest(Millis span) { std::this_thread::sleep_for(span); }
 };
 
 }  // namespace dizod

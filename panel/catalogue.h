@@ -2,34 +2,56 @@
 // Every line the panel posts, as UTF-8. The bridge converts them to the chat
 // client's code page, where each character is one byte.
 
-#include <string>
+#include <array>
+#include <cstddef>
 #include <string_view>
 
-namespace dizod::lines {
+namespace dizod {
 
-inline constexpr std::string_view kBanner = "º·-.· Kráno Dizod ·.-·º";
-inline constexpr std::string_view kWideBanner = "º·-.· Kráno Dizod  ·.-·º";
-inline constexpr std::string_view kByLine = "º·-.·  By: Krano  ·.-·º";
-inline constexpr std::string_view kActivated = "º·-.·  Actívated  ·.-·º";
-inline constexpr std::string_view kDeactivated = "º·-.· UnActívated ·.-·º";
-inline constexpr std::string_view kIdleOn = "º·-.·  Idle - On  ·.-·º";
-inline constexpr std::string_view kIdleOff = "º·-.·  Idle - Off  ·.-·º";
+enum class Line {
+  kBanner,
+  kWideBanner,
+  kByLine,
+  kActivated,
+  kDeactivated,
+  kIdleOn,
+  kIdleOff,
+  kReason,
+  kWasIdle,
+  kHasBeenIdle,
+};
 
-inline constexpr std::string_view kReasonPrefix = "º·-.· Reason: ";
-inline constexpr std::string_view kReasonSuffix = " ·.-·º";
-inline constexpr std::string_view kWasIdlePrefix = "º·-.· User Was Idle For ";
-inline constexpr std::string_view kHasBeenIdlePrefix = "º·-.· User Has Been Idle For: ";
-inline constexpr std::string_view kMinutesSuffix = " minutes ·.-·º";
+// What a line carries between its front and its end: nothing, the reason
+// box's text exactly as it is, or the minute count.
+enum class Fill { kNothing, kReason, kCount };
 
-// The composed lines: prefix, the control's text exactly as it is, suffix.
-inline std::string Reason(std::string_view reason) {
-  return std::string(kReasonPrefix).append(reason).append(kReasonSuffix);
+struct CatalogueEntry {
+  Line line;
+  std::string_view front;
+  Fill fill = Fill::kNothing;
+  std::string_view end = "";
+};
+
+inline constexpr auto kCatalogue = std::to_array<CatalogueEntry>({
+    {Line::kBanner, "º·-.· Kráno Dizod ·.-·º"},
+    {Line::kWideBanner, "º·-.· Kráno Dizod  ·.-·º"},
+    {Line::kByLine, "º·-.·  By: Krano  ·.-·º"},
+    {Line::kActivated, "º·-.·  Actívated  ·.-·º"},
+    {Line::kDeactivated, "º·-.· UnActívated ·.-·º"},
+    {Line::kIdleOn, "º·-.·  Idle - On  ·.-·º"},
+    {Line::kIdleOff, "º·-.·  Idle - Off  ·.-·º"},
+    {Line::kReason, "º·-.· Reason: ", Fill::kReason, " ·.-·º"},
+    {Line::kWasIdle, "º·-.· User Was Idle For ", Fill::kCount, " minutes ·.-·º"},
+    {Line::kHasBeenIdle, "º·-.· User Has Been Idle For: ", Fill::kCount, " minutes ·.-·º"},
+});
+
+// Each entry stands at its line's place, so a line is found by its number.
+constexpr bool CatalogueInOrder() {
+  for (std::size_t i = 0; i < kCatalogue.size(); ++i) {
+    if (kCatalogue[i].line != static_cast<Line>(i)) return false;
+  }
+  return kCatalogue.size() == static_cast<std::size_t>(Line::kHasBeenIdle) + 1;
 }
-inline std::string WasIdle(std::string_view count) {
-  return std::string(kWasIdlePrefix).append(count).append(kMinutesSuffix);
-}
-inline std::string HasBeenIdle(std::string_view count) {
-  return std::string(kHasBeenIdlePrefix).append(count).append(kMinutesSuffix);
-}
+static_assert(CatalogueInOrder());
 
-}  // namespace dizod::lines
+}  // namespace dizod

@@ -3,87 +3,66 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <utility>
 
+#include "chat/timing.h"
 #include "panel/catalogue.h"
 
 namespace dizod {
 
 namespace {
 
-constexpr int kLinePauseSeconds = 1;
-constexpr int kMinuteSeconds = 63;
-// How long the sign-off goes on posting into a chat client that does not
-// answer: with the worker's grace, the program is gone within 8 s.
-constexpr double kSignOffBudgetSeconds = 5.5;
+using Sequence = IdlePanel::Sequence;
 
-enum Line {
-  kBanner,
-  kWideBanner,
-  kByLine,
-  kActivated,
-  kDeactivated,
-  kIdleOn,
-  kIdleOff,
-  kReason,
-  kWasIdle,
-  kHasBeenIdle
+constexpr double Seconds(Millis span) {
+  return static_cast<double>(span.count()) / 1000.0;
+}
+
+struct SequenceEntry {
+  Sequence sequence;
+  std::array<Line, 3> lines;
 };
+constexpr auto kSequences = std::to_array<SequenceEntry>({
+    {Sequence::kStartup, {Line::kBanner, Line::kByLine, Line::kActivated}},
+    {Sequence::kIdleOn, {Line::kWideBanner, Line::kIdleOn, Line::kReason}},
+    {Sequence::kIdleOff, {Line::kBanner, Line::kIdleOff, Line::kWasIdle}},
+    {Sequence::kMinute, {Line::kBanner, Line::kReason, Line::kHasBeenIdle}},
+    {Sequence::kSignOff, {Line::kBanner, Line::kByLine, Line::kDeactivated}},
+});
+constexpr std::size_t kLinesPerSequence = kSequences[0].lines.size();
 
-// The lines of each sequence, by the order of IdlePanel::Sequence.
-constexpr std::size_t kLinesPerSequence = 3;
-constexpr std::array<std::array<Line, kLinesPerSequence>, 5> kSequenceLines = {{
-    {kBanner, kByLine, kActivated},
-    {kWideBanner, kIdleOn, kReason},
-    {kBanner, kIdleOff, kWasIdle},
-    {kBanner, kReason, kHasBeenIdle},
-    {kBanner, kByLine, kDeactivated},
-}};
+// Each entry stands at its sequence's place, so a sequence is found by its number.
+constexpr bool SequencesInOrder() {
+  for (std::size_t i = 0; i < kSequences.size(); ++i) {
+    if (kSequences[i].sequence != static_cast<Sequence>(i)) return false;
+  }
+  return kSequences.size() == static_cast<std::size_t>(Sequence::kSignOff) + 1;
+}
+static_assert(SequencesInOrder());
 
-// A pause of whole seconds ends when the clock shows its start rounded to
-// the whole second (a half to the even one) plus the seconds: it lasts them
-// give or take half a second. The end is fixed on the monotonic clock, so
-// midnight and a changed wall clock do not move it.
+// A pause of whole seconds ends when the clock of the day shows its start
+// rounded to the whole second, plus the seconds; the end is kept on the
+// monotonic clock, so midnight and a changed wall clock do not move it.
 double PauseEnd(const Moment& start, int seconds) {
   return start.monotonic + (std::nearbyint(start.time_of_day) - start.time_of_day) + seconds;
 }
 
-std::string Compose(Line line, const std::function<std::string()>& read_reason,
-                    std::uint64_t count) {
-  switch (line) {
-    case kBanner:
-      return std::string(lines::kBanner);
-    case kWideBanner:
-      return std::string(lines::kWideBanner);
-    case kByLine:
-      return std::string(lines::kByLine);
-    case kActivated:
-      return std::string(lines::kActivated);
-    case kDeactivated:
-      return std::string(lines::kDeactivated);
-    case kIdleOn:
-      return std::string(lines::kIdleOn);
-    case kIdleOff:
-      return std::string(lines::kIdleOff);
-    case kReason:
-      return lines::Reason(read_reason());
-    case kWasIdle:
-      return lines::WasIdle(std::to_string(count));
-    default:
-      return lines::HasBeenIdle(std::to_string(count));
-  }
+std::string Compose(Line line, const std::string& reason, std::uint64_t count) {
+  const CatalogueEntry& entry = kCatalogue[static_cast<std::size_t>(line)];
+  std::string text(entry.front);
+  if (entry.fill == Fill::kReason) text += reason;
+  if (entry.fill == Fill::kCount) text += std::to_string(count);
+  return text.append(entry.end);
 }
 
 }  // namespace
 
-IdlePanel::IdlePanel(std::function<std::string()> read_reason)
-    : read_reason_(std::move(read_reason)) {}
+IdlePanel::IdlePanel(std::function<std::string()> read_reason,
+                     std::function<bool(std::string)> hand)
+    : read_reason_(std::move(read_reason)), hand_(std::move(hand)) {}
 
 Answer IdlePanel::On(PanelEvent event, const Moment& now) {
-  Answer answer;
-  if (ended_) {
-    answer.ended = true;
-    return answer;
-  }
+  if (ended_) return Reply(now);
   switch (event) {
     case PanelEvent::kLoad:
       Begin(Sequence::kStartup);
@@ -91,8 +70,7 @@ Answer IdlePanel::On(PanelEvent event, const Moment& now) {
     case PanelEvent::kStart:
     case PanelEvent::kStop:
     case PanelEvent::kAbout:
-    case PanelEvent::kTick:
-      Offer(event, now);
+      Offer(event);
       break;
     case PanelEvent::kExit:
     case PanelEvent::kClose:
@@ -105,45 +83,35 @@ Answer IdlePanel::On(PanelEvent event, const Moment& now) {
     case PanelEvent::kDue:
       break;
   }
-  Advance(now, answer);
-  return answer;
+  Advance(now);
+  return Reply(now);
 }
 
-// Once the program is ending nothing else runs. A click of a greyed button
-// and a tick while the minute loop runs do nothing; the rest wait for the
-// sequence under way, so that no announcement is cut by another.
-void IdlePanel::Offer(PanelEvent event, const Moment& now) {
-  if (deadline_) return;
+// Once the program is ending nothing else runs, and a click of a greyed
+// button does nothing; the rest wait for the sequence under way, so that no
+// announcement is cut by another.
+void IdlePanel::Offer(PanelEvent event) {
+  if (sign_off_at_) return;
   if (event == PanelEvent::kStart && !start_enabled_) return;
   if (event == PanelEvent::kStop && !stop_enabled_) return;
-  if (event == PanelEvent::kTick && !IdleTimerOn()) return;
-  if (!sequence_) return Run(event, now);
+  if (!sequence_) return Run(event);
   if (std::find(held_.begin(), held_.end(), event) == held_.end()) held_.push_back(event);
 }
 
-void IdlePanel::Run(PanelEvent event, const Moment& now) {
-  switch (event) {
-    case PanelEvent::kStart:
-      if (!start_enabled_) return;
-      start_enabled_ = false;
-      stop_enabled_ = idle_on_ = true;
-      loop_ = Loop::kOff;
-      return Begin(Sequence::kIdleOn);
-    case PanelEvent::kStop:
-      if (!stop_enabled_) return;
-      stop_enabled_ = idle_on_ = false;
-      start_enabled_ = true;
-      loop_ = Loop::kOff;
-      return Begin(Sequence::kIdleOff);
-    case PanelEvent::kAbout:
-      return Begin(Sequence::kStartup);
-    case PanelEvent::kTick:
-      if (!IdleTimerOn()) return;
-      loop_ = Loop::kWaiting;
-      minute_due_ = PauseEnd(now, kMinuteSeconds);
-      return;
-    default:
-      return;
+// A held click is judged again when it runs, after what ran before it.
+void IdlePanel::Run(PanelEvent event) {
+  if (event == PanelEvent::kStart && start_enabled_) {
+    start_enabled_ = false;
+    stop_enabled_ = idle_on_ = true;
+    loop_ = Loop::kOff;
+    Begin(Sequence::kIdleOn);
+  } else if (event == PanelEvent::kStop && stop_enabled_) {
+    stop_enabled_ = idle_on_ = false;
+    start_enabled_ = true;
+    loop_ = Loop::kOff;
+    Begin(Sequence::kIdleOff);
+  } else if (event == PanelEvent::kAbout) {
+    Begin(Sequence::kStartup);
   }
 }
 
@@ -156,8 +124,8 @@ void IdlePanel::Begin(Sequence sequence) {
 // The sign-off replaces whatever sequence was under way; a line of it still
 // with the worker goes first, and the sign-off's banner right after it.
 void IdlePanel::SignOff(const Moment& now) {
-  if (deadline_) return;
-  deadline_ = now.monotonic + kSignOffBudgetSeconds;
+  if (sign_off_at_) return;
+  sign_off_at_ = now.monotonic;
   idle_on_ = false;
   loop_ = Loop::kOff;
   held_.clear();
@@ -176,49 +144,64 @@ void IdlePanel::LineDone(const Moment& now) {
 }
 
 void IdlePanel::EndSequence(const Moment& now) {
-  const Sequence ended = *sequence_;
-  sequence_.reset();
+  const Sequence ended = *std::exchange(sequence_, std::nullopt);
   if (ended == Sequence::kIdleOff) count_ = 0;
-  // The next minute is measured from the end of this one's last line.
-  if (ended == Sequence::kMinute && loop_ == Loop::kPosting) {
+  // Each minute is measured from the end of the announcement before it.
+  if ((ended == Sequence::kIdleOn && idle_on_) ||
+      (ended == Sequence::kMinute && loop_ == Loop::kPosting)) {
     loop_ = Loop::kWaiting;
     minute_due_ = PauseEnd(now, kMinuteSeconds);
   }
   while (!held_.empty() && !sequence_) {
     const PanelEvent event = held_.front();
     held_.erase(held_.begin());
-    Run(event, now);
+    Run(event);
   }
 }
 
-void IdlePanel::Advance(const Moment& now, Answer& answer) {
-  if (!sequence_ && loop_ == Loop::kWaiting && now.monotonic >= minute_due_) {
-    loop_ = Loop::kPosting;
-    ++count_;
-    Begin(Sequence::kMinute);
-  }
-  const bool past_deadline = deadline_ && now.monotonic >= *deadline_;
-  if (sequence_ && !line_out_ && !past_deadline && (!line_due_ || now.monotonic >= *line_due_)) {
-    answer.line =
-        Compose(kSequenceLines[static_cast<int>(*sequence_)][next_++], read_reason_, count_);
-    line_out_ = true;
+bool IdlePanel::MayHandOut(const Moment& now) const {
+  return !sign_off_at_ || now.monotonic < *sign_off_at_ + Seconds(kSignOffHandOut);
+}
+
+// Hands out the line that is due, if any. A line the busy worker refuses is
+// dropped: done at once, and the sequence goes on at its pace.
+void IdlePanel::Advance(const Moment& now) {
+  for (;;) {
+    if (!sequence_ && loop_ == Loop::kWaiting && now.monotonic >= minute_due_) {
+      loop_ = Loop::kPosting;
+      ++count_;
+      Begin(Sequence::kMinute);
+    }
+    if (!sequence_ || line_out_ || (line_due_ && now.monotonic < *line_due_) ||
+        !MayHandOut(now)) {
+      return;
+    }
+    const Line line = kSequences[static_cast<std::size_t>(*sequence_)].lines[next_++];
     line_due_.reset();
+    line_out_ = true;
+    if (hand_(Compose(line, line == Line::kReason ? read_reason_() : "", count_))) return;
+    LineDone(now);
   }
-  ended_ = deadline_ && (past_deadline || !sequence_);
-  answer.ended = ended_;
-  if (!ended_) answer.wake_at = NextWake();
 }
 
-// The earliest of: the next line's pause end, the next minute (unless a
-// sequence stands before it) and the sign-off's deadline.
-std::optional<double> IdlePanel::NextWake() const {
-  std::optional<double> wake = deadline_;
-  const auto consider = [&wake](double moment) {
-    if (!wake || moment < *wake) wake = moment;
+// Once ending, the program is over when the sign-off is out, when no more of
+// it may be handed out, or when a line still out is cut.
+Answer IdlePanel::Reply(const Moment& now) {
+  Answer answer;
+  if (sign_off_at_) {
+    const double cut_at = *sign_off_at_ + Seconds(kSignOffCut);
+    ended_ = ended_ || (line_out_ ? now.monotonic >= cut_at : !sequence_ || !MayHandOut(now));
+    answer.ended = ended_;
+    answer.worker_seconds = std::max(0.0, cut_at - now.monotonic);
+    if (ended_) return answer;
+    answer.due_at = line_out_ ? cut_at : *sign_off_at_ + Seconds(kSignOffHandOut);
+  }
+  const auto consider = [&answer](double moment) {
+    if (!answer.due_at || moment < *answer.due_at) answer.due_at = moment;
   };
   if (sequence_ && !line_out_ && line_due_) consider(*line_due_);
   if (!sequence_ && loop_ == Loop::kWaiting) consider(minute_due_);
-  return wake;
+  return answer;
 }
 
 }  // namespace dizod

@@ -1,9 +1,9 @@
 #pragma once
 // The idle panel's behaviour as one state machine. The window feeds it every
-// event with the clock's reading and does what it answers: hand a line to
-// the chat worker, wake it again at a moment, end the program. It posts one
-// line at a time and waits for nothing: a sequence's next line, the next
-// minute and the sign-off's deadline are moments it asks to be woken at.
+// event with the clock's reading and does what it answers: wake it again at
+// a moment, end the program. It hands one line at a time to the chat worker
+// and waits for nothing: a sequence's next line, the next minute and the
+// sign-off's end are moments it asks to be woken at.
 
 #include <cstdint>
 #include <functional>
@@ -24,7 +24,6 @@ enum class PanelEvent {
   kStart,       // a click of Start
   kStop,        // a click of Stop
   kAbout,       // a click on a bare part of the panel
-  kTick,        // the idle timer's tick
   kExit,        // a click of Exit
   kClose,       // the window is being closed
   kEndSession,  // the session is ending
@@ -33,39 +32,41 @@ enum class PanelEvent {
 };
 
 struct Answer {
-  std::optional<std::string> line;  // hand this to the chat worker now
-  std::optional<double> wake_at;    // feed kDue at this monotonic moment
-  bool ended = false;               // the program is over
+  std::optional<double> due_at;  // feed kDue at this monotonic moment
+  bool ended = false;            // the program is over
+  // Once it is over: how long the chat worker may still wait on the client.
+  double worker_seconds = 0;
 };
 
 class IdlePanel {
  public:
-  // `read_reason` gives the reason box's text, read as each line is composed.
-  explicit IdlePanel(std::function<std::string()> read_reason);
+  // `read_reason` gives the reason box's text, read as each line is composed;
+  // `hand` gives a line to the chat worker, false when the worker is busy.
+  IdlePanel(std::function<std::string()> read_reason, std::function<bool(std::string)> hand);
 
   Answer On(PanelEvent event, const Moment& now);
 
   bool StartEnabled() const { return start_enabled_; }
   bool StopEnabled() const { return stop_enabled_; }
-  // The idle timer's ticks matter only until one of them starts the minute
-  // loop; it is off otherwise, so that an idle panel sleeps.
-  bool IdleTimerOn() const { return idle_on_ && loop_ == Loop::kOff; }
   std::uint64_t Count() const { return count_; }
 
- private:
   enum class Sequence { kStartup, kIdleOn, kIdleOff, kMinute, kSignOff };
+
+ private:
   enum class Loop { kOff, kWaiting, kPosting };
 
-  void Offer(PanelEvent event, const Moment& now);
-  void Run(PanelEvent event, const Moment& now);
+  void Offer(PanelEvent event);
+  void Run(PanelEvent event);
   void Begin(Sequence sequence);
   void SignOff(const Moment& now);
   void LineDone(const Moment& now);
   void EndSequence(const Moment& now);
-  void Advance(const Moment& now, Answer& answer);
-  std::optional<double> NextWake() const;
+  void Advance(const Moment& now);
+  bool MayHandOut(const Moment& now) const;
+  Answer Reply(const Moment& now);
 
   std::function<std::string()> read_reason_;
+  std::function<bool(std::string)> hand_;
   bool start_enabled_ = true;
   bool stop_enabled_ = false;
   bool idle_on_ = false;
@@ -76,12 +77,12 @@ class IdlePanel {
   std::optional<double> line_due_;    // when that line may go, after the pause
   // A line is with the worker; it may belong to a sequence the sign-off cut.
   bool line_out_ = false;
-  // Clicks and ticks that came during a sequence, one per kind, in order:
-  // they run when it is over, before a minute that fell due meanwhile.
+  // Clicks that came during a sequence, one per kind, in order: they run
+  // when it is over, before a minute that fell due meanwhile.
   std::vector<PanelEvent> held_;
   Loop loop_ = Loop::kOff;
   double minute_due_ = 0;
-  std::optional<double> deadline_;  // of the sign-off, once the program is ending
+  std::optional<double> sign_off_at_;  // when the program began to end
   bool ended_ = false;
 };
 

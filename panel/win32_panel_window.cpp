@@ -17,12 +17,9 @@ namespace {
 // The load, queued behind the panel's showing; and the worker's news that
 // its line is done.
 constexpr UINT kLoadMessage = WM_APP + 1;
-constexpr UINT kWakeMessage = WM_APP + 2;
-// The idle timer ticks every second while idle is on; the due timer wakes
-// the panel at the moment it asked for.
-constexpr UINT_PTR kIdleTimerId = 1;
-constexpr UINT kIdleTimerMs = 1000;
-constexpr UINT_PTR kDueTimerId = 2;
+constexpr UINT kLineDoneMessage = WM_APP + 2;
+// Wakes the panel at the moment it asked for.
+constexpr UINT_PTR kDueTimerId = 1;
 
 COLORREF ToColorRef(std::uint32_t rgb) {
   return RGB((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF);
@@ -84,7 +81,6 @@ bool RegisterPanelClass(HINSTANCE instance, WNDPROC procedure) {
   cls.lpfnWndProc = procedure;
   cls.hInstance = instance;
   cls.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
-  // Light grey, RGB(192, 192, 192).
   cls.hbrBackground = static_cast<HBRUSH>(GetStockObject(LTGRAY_BRUSH));
   cls.lpszClassName = kPanelClassName;
   cls.hIcon = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_DIZOD), IMAGE_ICON,
@@ -140,7 +136,10 @@ POINT PointOf(LPARAM lparam) {
 }  // namespace
 
 PanelWindow::PanelWindow(HINSTANCE instance, std::shared_ptr<WindowOps> ops)
-    : instance_(instance), ops_(std::move(ops)), panel_([this] { return ReasonText(); }) {}
+    : instance_(instance),
+      ops_(std::move(ops)),
+      panel_([this] { return ReasonText(); },
+             [this](std::string line) { return handover_->Hand(std::move(line)); }) {}
 
 PanelWindow::~PanelWindow() {
   if (hwnd_ != nullptr) DestroyWindow(hwnd_);
@@ -157,7 +156,7 @@ bool PanelWindow::Create() {
                   100, nullptr, nullptr, instance_, this);
   if (hwnd_ == nullptr) return false;
   const HWND panel = hwnd_;
-  handover_.emplace(ops_, [panel] { PostMessageW(panel, kWakeMessage, 0, 0); });
+  handover_.emplace(ops_, [panel] { PostMessageW(panel, kLineDoneMessage, 0, 0); });
   return true;
 }
 
@@ -232,8 +231,8 @@ LRESULT PanelWindow::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
     case kLoadMessage:
       OnLoad();
       return 0;
-    case kWakeMessage:
-      OnWake();
+    case kLineDoneMessage:
+      OnLineDone();
       return 0;
     default:
       return DefWindowProcW(hwnd_, message, wparam, lparam);
@@ -298,7 +297,7 @@ void PanelWindow::OnLoad() {
   Feed(PanelEvent::kLoad);
 }
 
-void PanelWindow::OnWake() {
+void PanelWindow::OnLineDone() {
   if (handover_->TakeDone()) Feed(PanelEvent::kLineDone);
 }
 
@@ -310,7 +309,7 @@ void PanelWindow::OnCommand(WORD id, WORD code) {
 }
 
 void PanelWindow::OnTimer(UINT_PTR id) {
-  Feed(id == kIdleTimerId ? PanelEvent::kTick : PanelEvent::kDue);
+  if (id == kDueTimerId) Feed(PanelEvent::kDue);
 }
 
 // A press and a release on a bare point of the background (not on a control)
@@ -398,7 +397,7 @@ void PanelWindow::OnEndSession() {
   while (hwnd_ != nullptr) {
     MSG message;
     if (PeekMessageW(&message, nullptr, WM_TIMER, WM_TIMER, PM_REMOVE) ||
-        PeekMessageW(&message, nullptr, kWakeMessage, kWakeMessage, PM_REMOVE)) {
+        PeekMessageW(&message, nullptr, kLineDoneMessage, kLineDoneMessage, PM_REMOVE)) {
       if (message.message == WM_QUIT) {
         quit = static_cast<int>(message.wParam);
       } else {
@@ -412,7 +411,6 @@ void PanelWindow::OnEndSession() {
 }
 
 void PanelWindow::OnDestroy() {
-  KillTimer(hwnd_, kIdleTimerId);
   KillTimer(hwnd_, kDueTimerId);
   PostQuitMessage(0);
 }
@@ -421,22 +419,20 @@ void PanelWindow::Feed(PanelEvent event) {
   Apply(panel_.On(event, Now()));
 }
 
-void PanelWindow::Apply(Answer answer) {
-  // A line the worker cannot take now is done at once: it is dropped.
-  while (answer.line && !handover_->Hand(std::move(*answer.line))) {
-    answer = panel_.On(PanelEvent::kLineDone, Now());
-  }
+void PanelWindow::Apply(const Answer& answer) {
   if (answer.ended) {
+    // Off the screen at once; the worker may still put the user's draft back.
     DestroyWindow(hwnd_);
+    handover_->Stop(Millis{static_cast<Millis::rep>(answer.worker_seconds * 1000)});
     return;
   }
   ShowState();
-  if (!answer.wake_at) {
+  if (!answer.due_at) {
     KillTimer(hwnd_, kDueTimerId);
     return;
   }
   // Never early: a timer that fires before the moment is set again.
-  const double delay_ms = std::ceil((*answer.wake_at - Now().monotonic) * 1000);
+  const double delay_ms = std::ceil((*answer.due_at - Now().monotonic) * 1000);
   SetTimer(hwnd_, kDueTimerId,
            delay_ms > USER_TIMER_MINIMUM ? static_cast<UINT>(delay_ms) : USER_TIMER_MINIMUM,
            nullptr);
@@ -451,13 +447,6 @@ void PanelWindow::ShowState() {
   const UINT count = static_cast<UINT>(panel_.Count());
   if (GetDlgItemInt(hwnd_, ControlId(Control::kCounter), nullptr, FALSE) != count) {
     SetDlgItemInt(hwnd_, ControlId(Control::kCounter), count, FALSE);
-  }
-  if (panel_.IdleTimerOn() == idle_timer_on_) return;
-  idle_timer_on_ = panel_.IdleTimerOn();
-  if (idle_timer_on_) {
-    SetTimer(hwnd_, kIdleTimerId, kIdleTimerMs, nullptr);
-  } else {
-    KillTimer(hwnd_, kIdleTimerId);
   }
 }
 

@@ -1,7 +1,7 @@
 #pragma once
 // The idle panel as a Win32 window: a small topmost tool window with the
-// reason box, the Start, Stop and Exit buttons, the hidden minute counter and
-// the idle timer. Its bare background is the click area for About. It turns
+// reason box, the Start, Stop and Exit buttons and the hidden minute counter.
+// Its bare background is the click area for About. It turns
 // its messages into the panel's events and does what the panel answers.
 
 #include <windows.h>
@@ -48,7 +48,7 @@ class PanelWindow {
 
   void OnCreate();
   void OnLoad();
-  void OnWake();
+  void OnLineDone();
   void OnCommand(WORD id, WORD code);
   void OnTimer(UINT_PTR id);
   void OnLButtonDown(POINT point, bool single);
@@ -62,7 +62,7 @@ class PanelWindow {
   void OnDpiChanged(int dpi, const RECT& suggested);
 
   void Feed(PanelEvent event);
-  void Apply(Answer answer);
+  void Apply(const Answer& answer);
   void ShowState();
   void Enable(Control control, bool enabled);
   bool IsBarePoint(POINT point) const;
@@ -76,9 +76,8 @@ class PanelWindow {
   std::shared_ptr<WindowOps> ops_;
   HWND hwnd_ = nullptr;
   IdlePanel panel_;
-  // Made with the window, whose message it posts to wake the panel.
+  // Made with the window, to which it posts the news that a line is done.
   std::optional<LineHandover> handover_;
-  bool idle_timer_on_ = false;
   bool background_pressed_ = false;
   // The control that had the keyboard focus when the panel was last active.
   HWND focus_ = nullptr;

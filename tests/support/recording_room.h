@@ -21,6 +21,9 @@ class RecordingRoom : public WindowOps {
   WindowHandle FindChild(WindowHandle, WindowHandle after, const char* name) override {
     return after == 0 ? 1 : after == 1 && std::string(name) == "RICHCNTL" ? 2 : 0;
   }
+  SendResult ReadText(WindowHandle, std::string& text) override {
+    return Take("read", [&] { text = box; });
+  }
   SendResult ReadDraft(WindowHandle, Draft& draft) override {
     return Take("read", [&] { draft.text = box; });
   }

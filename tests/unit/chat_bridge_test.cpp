@@ -1,12 +1,14 @@
 // The chat room bridge against a small fake chat client, in virtual time: its
-// window tree, an ANSI input box, and a client that may stall inside a
-// message, lose it, or send its box some time after the Enter.
+// window tree, an ANSI input box, and a client that takes time for every
+// message, may stall inside one or lose it, sends its box at once, later or
+// never, and whose user may type meanwhile.
 
 #include "chat/chat_bridge.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <optional>
 #include <regex>
 #include <tuple>
@@ -16,6 +18,7 @@ namespace dizod {
 namespace {
 
 using Lines = std::vector<std::string>;
+constexpr std::uint64_t kNever = UINT64_MAX;
 
 // Window classes by one letter each, as the tables write them: FMARLIS.
 const std::string kClasses[] = {"AOL Frame25",  "MDIClient", "AOL Child",  "RICHCNTL",
@@ -30,11 +33,9 @@ std::string Ansi(const std::string& utf8) {
 // A frame (handle 1) whose client area (2) holds a document for each string
 // of `documents`, with a child for each of its letters; a panel 'P' holds a
 // room's. Handles count on in the order the windows are made. Every window
-// shares the one draft `box`: which window a message reached is counted apart.
+// shares the one box: which window a message reached is counted apart.
 struct FakeClient : WindowOps {
-  explicit FakeClient(const Lines& documents, std::string fault_list = "", std::uint64_t late = 0,
-                      Draft draft = {})
-      : box(std::move(draft)), faults(std::move(fault_list)), late_ms(late) {
+  explicit FakeClient(const Lines& documents, Draft draft = {}) : box(std::move(draft)) {
     Add(Add(0, "F"), "M");
     for (const std::string& children : documents) Add(Add(2, "A"), children);
   }
@@ -54,50 +55,81 @@ struct FakeClient : WindowOps {
       if (windows[w] == std::pair(lookups.back(), parent)) return w;
     return 0;
   }
-  SendResult ReadDraft(WindowHandle w, Draft& out) override { return Send(w, &out); }
-  SendResult SetLine(WindowHandle w, const std::string& t) override {
-    return Send(w, {}, Draft{t});
+  SendResult ReadText(WindowHandle w, std::string& text) override {
+    return Send(w, [&] { text = box.text; });
   }
-  SendResult SendChar(WindowHandle w, unsigned c) override { return Send(w, {}, {}, c == 13); }
-  SendResult RestoreDraft(WindowHandle w, const Draft& d) override { return Send(w, {}, d); }
-  SendResult Probe(WindowHandle w) override { return Send(w); }
-  void Rest(std::uint32_t milliseconds) override { now += milliseconds, Due(); }
+  SendResult ReadDraft(WindowHandle w, Draft& draft) override {
+    const SendResult read = ReadText(w, draft.text);
+    if (read != SendResult::kAnswered || draft.text.empty()) return read;
+    return Send(w, [&] { std::tie(draft.selection_start, draft.selection_end) = Selection(); });
+  }
+  SendResult SetLine(WindowHandle w, const std::string& text) override {
+    return Send(w, [&] { box = {Ansi(text)}; });
+  }
+  SendResult SendChar(WindowHandle w, unsigned c) override {
+    return Send(w, [&] {
+      if (c != 13) return;
+      entered_at = now, key_at = std::exchange(key_after, kNever);
+      if (key_at != kNever) key_at += now;
+      if (late != kNever) send_at = now + late;
+    });
+  }
+  SendResult RestoreDraft(WindowHandle w, const Draft& d) override {
+    const SendResult set = Send(w, [&] { box = {Ansi(d.text)}, restored_at = now; });
+    if (set != SendResult::kAnswered) return set;
+    return Send(w, [&] { box.selection_start = d.selection_start, box.selection_end = d.selection_end; });
+  }
+  SendResult Probe(WindowHandle w) override {
+    return Send(w, [] {});
+  }
+  Clock::time_point Now() override { return Clock::time_point(Millis(now)); }
+  void Rest(Millis span) override { Pass(now + static_cast<std::uint64_t>(span.count())); }
 
-  // The client sends its box when its Enter timer fires, once awake.
-  void Due() {
-    if (now < std::max(due_, awake_at_)) return;
-    if (!box.text.empty()) room.push_back(box.text);
-    box = {}, due_ = UINT64_MAX;
+  std::pair<std::uint32_t, std::uint32_t> Selection() const {
+    return {box.selection_start, box.selection_end};
   }
-  // A message to window `w`: once taken, the client reads its box into `out`,
-  // puts `in` into it (what an ANSI box keeps of it), or, on an Enter, arms
-  // its timer, again at each Enter. Each message is bounded by 5 s. Fault 'S':
-  // the client stalls 8 s inside the message and takes it when it wakes; 'L':
-  // the same, but it is lost. Any other message that times out while it
-  // sleeps is lost too.
-  SendResult Send(WindowHandle w, Draft* out = nullptr, std::optional<Draft> in = {},
-                  bool enter = false) {
+  // Time passes; an awake client sends its box when its Enter's timer fires,
+  // and takes the user's key at the caret.
+  void Pass(std::uint64_t until) {
+    for (;;) {
+      const std::uint64_t at = std::max(std::min(send_at, key_at), awake_at);
+      if (std::min(send_at, key_at) == kNever || at > until) break;
+      now = at;
+      if (key_at <= send_at) {
+        box.text.insert(box.selection_start, 1, 'p');
+        box.selection_end = ++box.selection_start;
+        key_at = kNever;
+      } else {
+        if (!box.text.empty()) room.push_back(box.text);
+        box = {}, send_at = kNever;
+      }
+    }
+    now = std::max(now, until);
+  }
+  // A message to window `w`: handled once the client is awake, at `cost` ms
+  // each, and bounded by 5 s. Fault 'S': the client stalls 8 s inside the
+  // message and takes it when it wakes; 'L': the same, but it is lost. Any
+  // other message that times out while it sleeps is lost too.
+  SendResult Send(WindowHandle w, const std::function<void()>& effect) {
     const char fault = received < faults.size() ? faults[received] : '.';
     ++received, ++messages[w];
-    if (fault == 'S' || fault == 'L') awake_at_ = now + 8000;
-    const std::uint64_t sent = std::exchange(now, std::max(now, awake_at_));
-    if (now <= sent + 5000 || fault == 'S') {
-      if (out) *out = box;
-      if (in) box = {Ansi(in->text), in->selection_start, in->selection_end};
-      if (enter) due_ = now + late_ms;
-    }
-    Due();
-    if (now <= sent + 5000) return SendResult::kAnswered;
-    now = sent + 5000;
-    return SendResult::kTimedOut;
+    if (fault == 'S' || fault == 'L') awake_at = now + 8000;
+    const std::uint64_t sent = now, handled = std::max(now, awake_at);
+    const bool in_time = handled + cost <= sent + 5000;
+    if (in_time) Pass(handled);
+    if (in_time || fault == 'S') effect();
+    Pass(in_time ? handled + cost : sent + 5000);
+    return in_time ? SendResult::kAnswered : SendResult::kTimedOut;
   }
 
   std::vector<std::pair<char, WindowHandle>> windows{{'-', 0}};  // class and parent, by handle
-  Draft box;                                                     // what the input box holds
-  Lines room;                      // what the client sent from its box
-  std::string lookups, faults;     // the class of each lookup; a fault for each message, see Send
-  std::uint64_t late_ms, now = 0;  // late_ms: from an Enter until it sends its box
-  std::uint64_t due_ = UINT64_MAX, awake_at_ = 0;
+  Draft box;                    // what the input box holds
+  Lines room;                   // what the client sent from its box
+  std::string lookups, faults;  // the class of each lookup; a fault for each message, see Send
+  // From an Enter until the box sends, and until the user presses 'p' (once).
+  std::uint64_t cost = 0, late = 0, key_after = kNever;
+  std::uint64_t now = 0, send_at = kNever, key_at = kNever, awake_at = 0;
+  std::uint64_t entered_at = 0, restored_at = 0;  // the last Enter and the last put-back
   std::size_t received = 0, messages[64] = {};  // messages, and by window
 };
 
@@ -113,7 +145,7 @@ TEST(ChatBridge, LineGoesIntoTheSecondRichTextBoxOfTheFirstDocumentWithAllFourKi
   };
   for (const auto& [documents, box, lookups] : rows) {
     FakeClient client(documents);
-    const LineResult result = PostChatLine(client, "hi", [] { return false; });
+    const LineResult result = PostChatLine(client, "hi", [] { return std::nullopt; });
     EXPECT_EQ(client.lookups, lookups);
     EXPECT_EQ(result.outcome, box == 0 ? LineOutcome::kDropped : LineOutcome::kPosted);
     EXPECT_EQ(client.room, box == 0 ? Lines{} : Lines{"hi"});
@@ -121,59 +153,87 @@ TEST(ChatBridge, LineGoesIntoTheSecondRichTextBoxOfTheFirstDocumentWithAllFourKi
   }
 }
 
-// A line's messages: read the draft, set the line, read it back, Enter, look
-// whether the client has taken it, put the draft back. A row: the client's
-// faults, one for each message it receives; how long after an Enter it sends
-// its box; when the worker was done with the last line; the draft, which the
-// box holds again at the end; the lines posted one after another, each with
-// its outcome; those the room got; and a program that ends from the
-// stop_at-th message on. No message goes to another window than the box (5).
-TEST(ChatBridge, LineIsDoneOnceTheClientHasTakenItAndTheDraftComesBack) {
+// A line's messages, with a draft: read its text and selection, set the
+// line, read it back, Enter, look whether the client has taken it, put the
+// draft back (text, selection). A row: the client's faults, one for each
+// message it receives; what each message costs it; how long after an Enter
+// its box sends (or never) and the user presses 'p'; the draft, which the box
+// holds again at the end and which never reaches the room; the lines posted
+// one after another, each with its outcome; those the room got; when the
+// worker was done (0: not checked); a give-up that many ms after the last
+// Enter (±200), and the draft back 10 to 12 s after it; a program that ends
+// from the stop_at-th message on, leaving the bridge stop_ms more.
+TEST(ChatBridge, LineIsDoneOnceTheClientHasTakenItAndTheDraftNeverReachesTheRoom) {
   using enum LineOutcome;
-  const Draft typing{"typing", 0, 0}, empty{""}, selected{"abcdef", 1, 4};
+  const Draft typing{"typing", 2, 2}, empty{""}, selected{"abcdef", 1, 4}, secret{"meet at 5", 4, 4};
   const struct {
     const char* faults;
-    std::uint64_t late_ms, done_ms;
+    std::uint64_t cost, late, key;
     Draft draft;
     std::vector<std::pair<std::string, LineOutcome>> lines;
     Lines room;
-    std::size_t stop_at = 99;
+    std::uint64_t done_ms = 0, given_up_ms = 0;
+    bool restored_late = false;
+    std::size_t stop_at = SIZE_MAX;
+    std::uint64_t stop_ms = 0;
   } rows[] = {
       // Stalled in the read: nothing of the line reached the box.
-      {"L", 0, 5000, typing, {{"line", kGivenUp}}, {}},
+      {"L", 0, 0, kNever, typing, {{"line", kGivenUp}}, {}, 5000},
       // In the set: the line lands as it wakes; the draft goes back over it.
-      {".S", 0, 8000, typing, {{"line", kGivenUp}}, {}},
+      {"..S", 0, 0, kNever, typing, {{"line", kGivenUp}}, {}, 8000},
       // In the read-back: the line is in the box, unsent.
-      {"..L", 0, 8000, typing, {{"line", kGivenUp}}, {}},
+      {"...L", 0, 0, kNever, typing, {{"line", kGivenUp}}, {}, 8000},
       // In the Enter, and again in the first look once awake: waited for twice.
-      {"...S.S", 0, 16000, typing, {{"line", kPosted}}, {"line"}},
+      {"....S.S", 0, 0, kNever, typing, {{"line", kPosted}}, {"line"}, 16000},
       // In the first look after the Enter.
-      {"....L", 0, 8000, typing, {{"line", kPosted}}, {"line"}},
+      {".....L", 0, 0, kNever, typing, {{"line", kPosted}}, {"line"}, 8000},
       // In the put-back, which is lost: put back again once it answers.
-      {".....L", 0, 8000, typing, {{"line", kPosted}}, {"line"}},
+      {"......L", 0, 0, kNever, typing, {{"line", kPosted}}, {"line"}, 8000},
       // The program ends before the Enter, and the client stalls in the put-back.
-      {"...L", 0, 8000, typing, {{"line", kGivenUp}}, {}, 3},
+      {"....L", 0, 0, kNever, typing, {{"line", kGivenUp}}, {}, 8000, 0, false, 4, 9000},
+      // It ends while the box holds our line: the draft goes back at once.
+      {"", 0, kNever, kNever, typing, {{"line", kGivenUp}}, {}, 10, 0, false, 6, 0},
       // Sends 50 ms after the Enter: two lines back to back from an empty box.
-      {"", 50, 100, empty, {{"one", kPosted}, {"two", kPosted}}, {"one", "two"}},
+      {"", 0, 50, kNever, empty, {{"one", kPosted}, {"two", kPosted}}, {"one", "two"}, 100},
       // The same with a selection in the box and a reason outside the code page.
-      {"", 50, 50, selected, {{"lunch \xCE\xA9", kPosted}}, {"lunch ?"}},
-      // Sends 6 s after the Enter: given up at 5 s, the box emptied again.
-      {"", 6000, 5000, empty, {{"line", kGivenUp}}, {}},
+      {"", 0, 50, kNever, selected, {{"lunch \xCE\xA9", kPosted}}, {"lunch ?"}, 50},
+      // Sends 6 s after the Enter: given up at 5 s, our line sent late, then the draft back.
+      {"", 0, 6000, kNever, secret, {{"line", kGivenUp}}, {"line"}, 6000, 5000},
+      // Never sends, at any cost a message: given up 5 s after the Enter, the
+      // draft back only once no late send can come.
+      {"", 0, kNever, kNever, secret, {{"line", kGivenUp}}, {}, 0, 5000, true},
+      {"", 100, kNever, kNever, secret, {{"line", kGivenUp}}, {}, 0, 5000, true},
+      {"", 300, kNever, kNever, typing, {{"line", kGivenUp}}, {}, 0, 5000, true},
+      // The user types into the box while our line waits in it: sent with it.
+      {"", 20, 200, 100, {"hel", 3, 3}, {{"line", kPosted}}, {"pline"}},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(&row - rows);
-    FakeClient client({"RRLIS"}, row.faults, row.late_ms, row.draft);
-    const auto stopping = [&] { return client.received >= row.stop_at || client.now > 60000; };
+    FakeClient client({"RRLIS"}, row.draft);
+    client.faults = row.faults, client.cost = row.cost, client.late = row.late;
+    client.key_after = row.key;
+    std::optional<std::uint64_t> stop;
+    const EndingBy ending = [&]() -> std::optional<Clock::time_point> {
+      if (client.received >= row.stop_at && !stop) stop = client.now + row.stop_ms;
+      if (!stop) return std::nullopt;
+      return Clock::time_point(Millis(*stop));
+    };
     for (const auto& [line, outcome] : row.lines) {
-      const LineResult result = PostChatLine(client, line, stopping);
+      const LineResult result = PostChatLine(client, line, ending);
       EXPECT_EQ(result.outcome, outcome) << line;
-      if (result.stuck_box != 0) Recover(client, result, stopping);
+      const double given_up = static_cast<double>(client.now - client.entered_at);
+      EXPECT_NEAR(row.given_up_ms != 0 ? given_up : 0, row.given_up_ms, 200);
+      if (result.stuck) Settle(client, *result.stuck, ending);
     }
-    EXPECT_EQ(client.now, row.done_ms);
-    client.Rest(10000);  // a late send is due by now
+    EXPECT_EQ(row.done_ms != 0 ? client.now : 0, row.done_ms);
+    if (row.restored_late) {
+      EXPECT_GE(client.restored_at - client.entered_at, 10000u);
+      EXPECT_LE(client.restored_at - client.entered_at, 12000u);
+    }
+    client.Pass(client.now + 20000);  // a late send is due by now
     EXPECT_EQ(client.room, row.room);
-    EXPECT_EQ(std::tie(client.box.text, client.box.selection_start, client.box.selection_end),
-              std::tie(row.draft.text, row.draft.selection_start, row.draft.selection_end));
+    EXPECT_EQ(client.box.text, row.draft.text);
+    EXPECT_EQ(client.Selection(), std::pair(row.draft.selection_start, row.draft.selection_end));
     EXPECT_EQ(client.messages[5], client.received);
   }
 }

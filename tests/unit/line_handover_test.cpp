@@ -61,7 +61,9 @@ TEST_F(LineHandoverTest, TakesOneLineAtATimeWakesThePanelOncePerLineAndStopsAtOn
   Room("set");
   ASSERT_TRUE(handover.Hand("four"));
   ASSERT_TRUE(Eventually([&] { return Room().second; }));
+  const auto stopping = std::chrono::steady_clock::now();
   EXPECT_FALSE(handover.Stop(100ms));
+  EXPECT_LT(std::chrono::steady_clock::now() - stopping, 1s);
   EXPECT_FALSE(handover.Hand("after the end"));
   panel->handover = nullptr;
   Room("");  // the worker, let go, ends on its own
