@@ -137,8 +137,8 @@ void Settle(WindowOps& ops, const Stuck& stuck, const EndingBy& ending) {
       // A client that held our Enter has handled it once it answers.
       const Clock::time_point entered_at = stuck.entered_at.value_or(ops.Now());
       bool taken = false;
-      const SendResult looked = AwaitTaken(ops, stuck.box, stuck.line,
-                                           entered_at + kLateSendBound, ending, taken);
+      const SendResult looked =
+          AwaitTaken(ops, stuck.box, stuck.line, entered_at + kLateSendBound, ending, taken);
       if (looked == kGone) return;
       if (looked == kTimedOut) continue;
       if (taken && stuck.draft.text.empty()) return;

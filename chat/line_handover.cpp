@@ -52,7 +52,8 @@ bool LineHandover::Stop(Millis within) {
   slot_->ending_by = slot_->ops->Now() + within;
   thread_.request_stop();
   std::unique_lock lock(slot_->mutex);
-  finished_ = slot_->changed.wait_for(lock, within + kWorkerGrace, [this] { return slot_->finished; });
+  finished_ =
+      slot_->changed.wait_for(lock, within + kWorkerGrace, [this] { return slot_->finished; });
   lock.unlock();
   if (finished_) {
     thread_.join();

@@ -56,9 +56,9 @@ SendResult ReadWide(WindowHandle box, std::wstring& text) {
   for (size_t size = 4096;; size *= 2) {
     text.assign(size, L'\0');
     DWORD_PTR copied = 0;
-    const SendResult read = SendWide(box, WM_GETTEXT, text.size(),
-                                     reinterpret_cast<LPARAM>(text.data()), &copied,
-                                     SMTO_ABORTIFHUNG);
+    const SendResult read =
+        SendWide(box, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()), &copied,
+                 SMTO_ABORTIFHUNG);
     if (read != SendResult::kAnswered) return read;
     if (copied + 1 < text.size() || size >= kMaxDraftChars) {
       text.resize(copied < text.size() ? copied : text.size() - 1);

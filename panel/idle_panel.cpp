@@ -172,8 +172,7 @@ void IdlePanel::Advance(const Moment& now) {
       ++count_;
       Begin(Sequence::kMinute);
     }
-    if (!sequence_ || line_out_ || (line_due_ && now.monotonic < *line_due_) ||
-        !MayHandOut(now)) {
+    if (!sequence_ || line_out_ || (line_due_ && now.monotonic < *line_due_) || !MayHandOut(now)) {
       return;
     }
     const Line line = kSequences[static_cast<std::size_t>(*sequence_)].lines[next_++];

@@ -24,9 +24,7 @@ class RecordingRoom : public WindowOps {
   SendResult ReadText(WindowHandle, std::string& text) override {
     return Take("read", [&] { text = box; });
   }
-  SendResult ReadDraft(WindowHandle, Draft& draft) override {
-    return Take("read", [&] { draft.text = box; });
-  }
+  SendResult ReadDraft(WindowHandle w, Draft& draft) override { return ReadText(w, draft.text); }
   SendResult SetLine(WindowHandle, const std::string& text) override {
     return Take("set", [&] { box = text; });
   }

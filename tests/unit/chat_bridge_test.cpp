@@ -17,6 +17,10 @@
 namespace dizod {
 namespace {
 
+std::pair<std::uint32_t, std::uint32_t> Selection(const Draft& draft) {
+  return {draft.selection_start, draft.selection_end};
+}
+
 using Lines = std::vector<std::string>;
 constexpr std::uint64_t kNever = UINT64_MAX;
 
@@ -61,23 +65,19 @@ struct FakeClient : WindowOps {
   SendResult ReadDraft(WindowHandle w, Draft& draft) override {
     const SendResult read = ReadText(w, draft.text);
     if (read != SendResult::kAnswered || draft.text.empty()) return read;
-    return Send(w, [&] { std::tie(draft.selection_start, draft.selection_end) = Selection(); });
+    return Send(w, [&] { std::tie(draft.selection_start, draft.selection_end) = Selection(box); });
   }
   SendResult SetLine(WindowHandle w, const std::string& text) override {
     return Send(w, [&] { box = {Ansi(text)}; });
   }
   SendResult SendChar(WindowHandle w, unsigned c) override {
-    return Send(w, [&] {
-      if (c != 13) return;
-      entered_at = now, key_at = std::exchange(key_after, kNever);
-      if (key_at != kNever) key_at += now;
-      if (late != kNever) send_at = now + late;
-    });
+    return Send(
+        w, [&] { entered_at = now, send_at = c == 13 && late != kNever ? now + late : send_at; });
   }
   SendResult RestoreDraft(WindowHandle w, const Draft& d) override {
     const SendResult set = Send(w, [&] { box = {Ansi(d.text)}, restored_at = now; });
     if (set != SendResult::kAnswered) return set;
-    return Send(w, [&] { box.selection_start = d.selection_start, box.selection_end = d.selection_end; });
+    return Send(w, [&] { std::tie(box.selection_start, box.selection_end) = Selection(d); });
   }
   SendResult Probe(WindowHandle w) override {
     return Send(w, [] {});
@@ -85,34 +85,25 @@ struct FakeClient : WindowOps {
   Clock::time_point Now() override { return Clock::time_point(Millis(now)); }
   void Rest(Millis span) override { Pass(now + static_cast<std::uint64_t>(span.count())); }
 
-  std::pair<std::uint32_t, std::uint32_t> Selection() const {
-    return {box.selection_start, box.selection_end};
-  }
-  // Time passes; an awake client sends its box when its Enter's timer fires,
-  // and takes the user's key at the caret.
+  // Time passes; an awake client sends its box when its Enter's timer fires.
   void Pass(std::uint64_t until) {
-    for (;;) {
-      const std::uint64_t at = std::max(std::min(send_at, key_at), awake_at);
-      if (std::min(send_at, key_at) == kNever || at > until) break;
-      now = at;
-      if (key_at <= send_at) {
-        box.text.insert(box.selection_start, 1, 'p');
-        box.selection_end = ++box.selection_start;
-        key_at = kNever;
-      } else {
-        if (!box.text.empty()) room.push_back(box.text);
-        box = {}, send_at = kNever;
-      }
+    if (send_at != kNever && std::max(send_at, awake_at) <= until) {
+      now = std::max(send_at, awake_at), send_at = kNever;
+      if (!box.text.empty()) room.push_back(box.text);
+      box = {};
     }
     now = std::max(now, until);
   }
   // A message to window `w`: handled once the client is awake, at `cost` ms
   // each, and bounded by 5 s. Fault 'S': the client stalls 8 s inside the
   // message and takes it when it wakes; 'L': the same, but it is lost. Any
-  // other message that times out while it sleeps is lost too.
+  // other message that times out while it sleeps is lost too. 'K': just
+  // before it, the user presses 'p' at the caret.
   SendResult Send(WindowHandle w, const std::function<void()>& effect) {
     const char fault = received < faults.size() ? faults[received] : '.';
     ++received, ++messages[w];
+    if (fault == 'K')
+      box.text.insert(box.selection_start, 1, 'p'), box.selection_end = ++box.selection_start;
     if (fault == 'S' || fault == 'L') awake_at = now + 8000;
     const std::uint64_t sent = now, handled = std::max(now, awake_at);
     const bool in_time = handled + cost <= sent + 5000;
@@ -123,14 +114,13 @@ struct FakeClient : WindowOps {
   }
 
   std::vector<std::pair<char, WindowHandle>> windows{{'-', 0}};  // class and parent, by handle
-  Draft box;                    // what the input box holds
-  Lines room;                   // what the client sent from its box
-  std::string lookups, faults;  // the class of each lookup; a fault for each message, see Send
-  // From an Enter until the box sends, and until the user presses 'p' (once).
-  std::uint64_t cost = 0, late = 0, key_after = kNever;
-  std::uint64_t now = 0, send_at = kNever, key_at = kNever, awake_at = 0;
+  Draft box;                                                     // what the input box holds
+  Lines room;                        // what the client sent from its box
+  std::string lookups, faults;       // the class of each lookup; a fault for each message, see Send
+  std::uint64_t cost = 0, late = 0;  // late: from an Enter until the box sends
+  std::uint64_t now = 0, send_at = kNever, awake_at = 0;
   std::uint64_t entered_at = 0, restored_at = 0;  // the last Enter and the last put-back
-  std::size_t received = 0, messages[64] = {};  // messages, and by window
+  std::size_t received = 0, messages[64] = {};    // messages, and by window
 };
 
 // Each document's children by class letter; the line goes into the window
@@ -157,7 +147,7 @@ TEST(ChatBridge, LineGoesIntoTheSecondRichTextBoxOfTheFirstDocumentWithAllFourKi
 // line, read it back, Enter, look whether the client has taken it, put the
 // draft back (text, selection). A row: the client's faults, one for each
 // message it receives; what each message costs it; how long after an Enter
-// its box sends (or never) and the user presses 'p'; the draft, which the box
+// its box sends (or never); the draft, which the box
 // holds again at the end and which never reaches the room; the lines posted
 // one after another, each with its outcome; those the room got; when the
 // worker was done (0: not checked); a give-up that many ms after the last
@@ -165,10 +155,11 @@ TEST(ChatBridge, LineGoesIntoTheSecondRichTextBoxOfTheFirstDocumentWithAllFourKi
 // from the stop_at-th message on, leaving the bridge stop_ms more.
 TEST(ChatBridge, LineIsDoneOnceTheClientHasTakenItAndTheDraftNeverReachesTheRoom) {
   using enum LineOutcome;
-  const Draft typing{"typing", 2, 2}, empty{""}, selected{"abcdef", 1, 4}, secret{"meet at 5", 4, 4};
+  const Draft typing{"typing", 2, 2}, empty{""}, selected{"abcdef", 1, 4},
+      secret{"meet at 5", 4, 4};
   const struct {
     const char* faults;
-    std::uint64_t cost, late, key;
+    std::uint64_t cost, late;
     Draft draft;
     std::vector<std::pair<std::string, LineOutcome>> lines;
     Lines room;
@@ -178,40 +169,39 @@ TEST(ChatBridge, LineIsDoneOnceTheClientHasTakenItAndTheDraftNeverReachesTheRoom
     std::uint64_t stop_ms = 0;
   } rows[] = {
       // Stalled in the read: nothing of the line reached the box.
-      {"L", 0, 0, kNever, typing, {{"line", kGivenUp}}, {}, 5000},
+      {"L", 0, 0, typing, {{"line", kGivenUp}}, {}, 5000},
       // In the set: the line lands as it wakes; the draft goes back over it.
-      {"..S", 0, 0, kNever, typing, {{"line", kGivenUp}}, {}, 8000},
+      {"..S", 0, 0, typing, {{"line", kGivenUp}}, {}, 8000},
       // In the read-back: the line is in the box, unsent.
-      {"...L", 0, 0, kNever, typing, {{"line", kGivenUp}}, {}, 8000},
+      {"...L", 0, 0, typing, {{"line", kGivenUp}}, {}, 8000},
       // In the Enter, and again in the first look once awake: waited for twice.
-      {"....S.S", 0, 0, kNever, typing, {{"line", kPosted}}, {"line"}, 16000},
+      {"....S.S", 0, 0, typing, {{"line", kPosted}}, {"line"}, 16000},
       // In the first look after the Enter.
-      {".....L", 0, 0, kNever, typing, {{"line", kPosted}}, {"line"}, 8000},
+      {".....L", 0, 0, typing, {{"line", kPosted}}, {"line"}, 8000},
       // In the put-back, which is lost: put back again once it answers.
-      {"......L", 0, 0, kNever, typing, {{"line", kPosted}}, {"line"}, 8000},
+      {"......L", 0, 0, typing, {{"line", kPosted}}, {"line"}, 8000},
       // The program ends before the Enter, and the client stalls in the put-back.
-      {"....L", 0, 0, kNever, typing, {{"line", kGivenUp}}, {}, 8000, 0, false, 4, 9000},
+      {"....L", 0, 0, typing, {{"line", kGivenUp}}, {}, 8000, 0, false, 4, 9000},
       // It ends while the box holds our line: the draft goes back at once.
-      {"", 0, kNever, kNever, typing, {{"line", kGivenUp}}, {}, 10, 0, false, 6, 0},
+      {"", 0, kNever, typing, {{"line", kGivenUp}}, {}, 10, 0, false, 6, 0},
       // Sends 50 ms after the Enter: two lines back to back from an empty box.
-      {"", 0, 50, kNever, empty, {{"one", kPosted}, {"two", kPosted}}, {"one", "two"}, 100},
+      {"", 0, 50, empty, {{"one", kPosted}, {"two", kPosted}}, {"one", "two"}, 100},
       // The same with a selection in the box and a reason outside the code page.
-      {"", 0, 50, kNever, selected, {{"lunch \xCE\xA9", kPosted}}, {"lunch ?"}, 50},
+      {"", 0, 50, selected, {{"lunch \xCE\xA9", kPosted}}, {"lunch ?"}, 50},
       // Sends 6 s after the Enter: given up at 5 s, our line sent late, then the draft back.
-      {"", 0, 6000, kNever, secret, {{"line", kGivenUp}}, {"line"}, 6000, 5000},
+      {"", 0, 6000, secret, {{"line", kGivenUp}}, {"line"}, 6000, 5000},
       // Never sends, at any cost a message: given up 5 s after the Enter, the
       // draft back only once no late send can come.
-      {"", 0, kNever, kNever, secret, {{"line", kGivenUp}}, {}, 0, 5000, true},
-      {"", 100, kNever, kNever, secret, {{"line", kGivenUp}}, {}, 0, 5000, true},
-      {"", 300, kNever, kNever, typing, {{"line", kGivenUp}}, {}, 0, 5000, true},
+      {"", 0, kNever, secret, {{"line", kGivenUp}}, {}, 0, 5000, true},
+      {"", 100, kNever, secret, {{"line", kGivenUp}}, {}, 0, 5000, true},
+      {"", 300, kNever, typing, {{"line", kGivenUp}}, {}, 0, 5000, true},
       // The user types into the box while our line waits in it: sent with it.
-      {"", 20, 200, 100, {"hel", 3, 3}, {{"line", kPosted}}, {"pline"}},
+      {"......K", 20, 200, {"hel", 3, 3}, {{"line", kPosted}}, {"pline"}},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(&row - rows);
     FakeClient client({"RRLIS"}, row.draft);
     client.faults = row.faults, client.cost = row.cost, client.late = row.late;
-    client.key_after = row.key;
     std::optional<std::uint64_t> stop;
     const EndingBy ending = [&]() -> std::optional<Clock::time_point> {
       if (client.received >= row.stop_at && !stop) stop = client.now + row.stop_ms;
@@ -233,7 +223,7 @@ TEST(ChatBridge, LineIsDoneOnceTheClientHasTakenItAndTheDraftNeverReachesTheRoom
     client.Pass(client.now + 20000);  // a late send is due by now
     EXPECT_EQ(client.room, row.room);
     EXPECT_EQ(client.box.text, row.draft.text);
-    EXPECT_EQ(client.Selection(), std::pair(row.draft.selection_start, row.draft.selection_end));
+    EXPECT_EQ(Selection(client.box), Selection(row.draft));
     EXPECT_EQ(client.messages[5], client.received);
   }
 }
