@@ -18,7 +18,7 @@ struct LineHandover::Slot {
   // Written before the stop is asked for, read only after it was.
   Clock::time_point ending_by;
   std::mutex mutex;
-  std::condition_variable_any changed;
+  std::condition_variable changed;
   std::optional<std::string> line;  // handed in, not yet taken by the worker
   bool busy = false;                // from the hand-in until the draft is back
   bool done = false;                // the line is done; the panel has not taken the news
@@ -27,7 +27,7 @@ struct LineHandover::Slot {
 
 LineHandover::LineHandover(std::shared_ptr<WindowOps> ops, std::function<void()> line_done)
     : slot_(std::make_shared<Slot>(std::move(ops), std::move(line_done))),
-      thread_([slot = slot_](const std::stop_token& stop) { Run(stop, slot); }) {}
+      thread_([slot = slot_, stop = stop_.get_token()] { Run(stop, slot); }) {}
 
 LineHandover::~LineHandover() {
   Stop();
@@ -35,7 +35,7 @@ LineHandover::~LineHandover() {
 
 bool LineHandover::Hand(std::string line) {
   const std::lock_guard lock(slot_->mutex);
-  if (slot_->busy || thread_.get_stop_token().stop_requested()) return false;
+  if (slot_->busy || stop_.stop_requested()) return false;
   slot_->line = std::move(line);
   slot_->busy = true;
   slot_->changed.notify_all();
@@ -50,8 +50,9 @@ bool LineHandover::TakeDone() {
 bool LineHandover::Stop(Millis within) {
   if (!thread_.joinable()) return finished_;  // stopped before
   slot_->ending_by = slot_->ops->Now() + within;
-  thread_.request_stop();
   std::unique_lock lock(slot_->mutex);
+  stop_.request_stop();
+  slot_->changed.notify_all();
   finished_ =
       slot_->changed.wait_for(lock, within + kWorkerGrace, [this] { return slot_->finished; });
   lock.unlock();
@@ -70,7 +71,8 @@ void LineHandover::Run(const std::stop_token& stop, const std::shared_ptr<Slot>&
   };
   for (;;) {
     std::unique_lock lock(slot->mutex);
-    if (!slot->changed.wait(lock, stop, [&slot] { return slot->line.has_value(); })) break;
+    slot->changed.wait(lock, [&] { return stop.stop_requested() || slot->line.has_value(); });
+    if (stop.stop_requested()) break;
     const std::string line = std::move(*std::exchange(slot->line, std::nullopt));
     lock.unlock();
     const LineResult result = PostChatLine(*slot->ops, line, ending);

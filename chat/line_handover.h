@@ -41,7 +41,8 @@ class LineHandover {
   static void Run(const std::stop_token& stop, const std::shared_ptr<Slot>& slot);
 
   std::shared_ptr<Slot> slot_;
-  std::jthread thread_;
+  std::stop_source stop_;
+  std::thread thread_;
   bool finished_ = false;
 };
 
