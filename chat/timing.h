@@ -25,15 +25,15 @@ inline constexpr Millis kLateSendBound{10000};
 inline constexpr Millis kLookInterval{10};
 
 // Exit and close end the program within 8 s of the click:
-//   5.5 s  the last moment a sign-off line is handed to the chat worker
-// + 1.5 s  for the client to take it: a line still out then is cut
-// + 0.5 s  the worker's grace, to put the user's draft back after a cut
-// + 0.5 s  the process's own end
+//   6.0 s  the last moment a sign-off line is handed to the chat worker
+// + 1.2 s  for the client to take it: a line still out then is cut
+// + 0.4 s  the worker's grace, to put the user's draft back after a cut
+// + 0.4 s  the process's own end
 // = 8.0 s
-inline constexpr Millis kSignOffHandOut{5500};
-inline constexpr Millis kSignOffLastLine{1500};
-inline constexpr Millis kWorkerGrace{500};
-inline constexpr Millis kProcessEnd{500};
+inline constexpr Millis kSignOffHandOut{6000};
+inline constexpr Millis kSignOffLastLine{1200};
+inline constexpr Millis kWorkerGrace{400};
+inline constexpr Millis kProcessEnd{400};
 inline constexpr Millis kSignOffCut = kSignOffHandOut + kSignOffLastLine;
 static_assert(kSignOffCut + kWorkerGrace + kProcessEnd == Millis{8000});
 

@@ -147,7 +147,7 @@ TEST(IdlePanel, Scripts) {
        "0 Load; 10 Start; 74.5 About; 75 Stop; 75.2 About",
        "0 B; 1 Y; 2 A; 10 W; 11 On; 12 R Reason; 74.5 B; 75 Y; 76 A; 76 B; 77 Off; 78 I 0; 78 B; "
        "79 Y; 80 A"},
-      {"a slow client: the whole sign-off while it fits; none handed out after 5.5 s",
+      {"a slow client: the whole sign-off while it fits; none handed out after 6 s",
        "0 Load; 20 Slow 1.5; 20.5 Exit", "0 B; 1 Y; 2 A; 22 B; 24.5 Y; 26.5 U; 26.5 end"},
       {"", "0 Load; 20 Slow 2.5; 20.5 Exit", "0 B; 1 Y; 2 A; 23 B; 26.5 Y; 26.5 end"},
       {"Close mid-sequence: the sign-off right after the line out",
@@ -220,15 +220,15 @@ std::string Check(const Trial& run) {
   const auto ended = run.rig.ended_at;
   if (!run.sign_off_at) return ended ? "ended unasked" : "";
   const std::string sign_off = Codes(run, end, handed.size()).first;
-  // Lines are handed out for 5.5 s; one still out at 7 s is cut, and the
+  // Lines are handed out for 6 s; one still out at 7.2 s is cut, and the
   // worker may wait on the client until then.
   const double since = ended ? *ended - run.sign_off_time : 99;
-  if (since > 7) return "not gone in time";
-  if (std::abs(run.rig.worker_until - run.sign_off_time - 7) > 1e-9) return "the worker's wait";
-  if (handed.back().first >= run.sign_off_time + 5.5) return "a line handed out too late";
-  if (std::string("B Y U").find(sign_off) != 0 || (sign_off != "B Y U" && since < 5.5))
+  if (since > 7.2 + 1e-9) return "not gone in time";
+  if (std::abs(run.rig.worker_until - run.sign_off_time - 7.2) > 1e-9) return "the worker's wait";
+  if (handed.back().first >= run.sign_off_time + 6) return "a line handed out too late";
+  if (std::string("B Y U").find(sign_off) != 0 || (sign_off != "B Y U" && since < 6))
     return "sign-off: " + sign_off;
-  if (run.rig.line_out_at_end && since < 7) return "ended before its last line was out";
+  if (run.rig.line_out_at_end && since < 7.2 - 1e-9) return "ended before its last line was out";
   return "";
 }
 

@@ -4,7 +4,8 @@
 // to a transcript file. It can also misbehave the ways a real client may.
 //
 //   standin_chat [--transcript FILE] [--draft TEXT] [--caret N] [--doc KIND]...
-//                [--rich A|W] [--delay MS] [--stall MESSAGE:MS] [--hang MESSAGE]
+//                [--rich A|W] [--delay MS] [--text-delay MS] [--stall MESSAGE:MS]
+//                [--hang MESSAGE] [--send MS|never] [--type MS:CHAR]
 //
 // KIND lays out one document window: room (two rich-text boxes, list box, icon,
 // static) or no-static (a decoy lacking the static). Without --doc there is
@@ -14,12 +15,19 @@
 // The input boxes are edit controls, or real rich edits with --rich: A for
 // RichEdit20A (riched20.dll), W for RICHEDIT50W (msftedit.dll). Faults, for
 // messages sent to an input box from another program: --delay answers each
-// after MS; --stall sleeps MS inside the first MESSAGE, --hang for ever.
+// after MS, --text-delay only those that get or set its text; --stall sleeps MS inside the first MESSAGE, --hang for ever.
 // MESSAGE is set (the text set) or enter (the carriage return).
+// --send MS: a box posts MS after each carriage return, what it holds then;
+// never: it ignores the carriage return and keeps its text, as a client that
+// cannot post (not connected, a muted room). --type MS:CHAR: MS after each
+// carriage return arrives, the box gets CHAR at its caret, as from the user
+// typing while a line waits.
 //
 // Transcript lines: "<ms since 1970> <doc> <box> <event> <hex>". CR: a box
 // posted its content (Windows-1252); BOX: what a box holds after a message
-// from another program, "<start>,<end>:" and its text in UTF-16LE.
+// from another program, "<start>,<end>:" and its text in UTF-16LE; ENTER: a
+// carriage return from another program arrived, the box's text then in
+// UTF-16LE; TYPE: the box's text in UTF-16LE after CHAR was typed.
 
 #include <richedit.h>
 #include <shellapi.h>
@@ -34,6 +42,9 @@ namespace {
 constexpr int kDocHeight = 120;
 constexpr int kPadding = 4;
 constexpr unsigned kEnter = 13;
+// Each carriage return gets timers of its own on the box: even ids post,
+// odd ids type. Above the ids the boxes' own classes use.
+constexpr UINT_PTR kTimerBase = 0xD000;
 
 struct Options {
   std::FILE* transcript = nullptr;
@@ -41,14 +52,21 @@ struct Options {
   int caret = 0;
   char rich = 0;  // 0, 'A' or 'W'
   DWORD delay_ms = 0;
+  DWORD text_delay_ms = 0;
   std::string stall_at;
   DWORD stall_ms = 0;
   std::string hang_at;
+  DWORD send_ms = 0;
+  bool never_send = false;
+  DWORD type_ms = 0;
+  wchar_t type_char = 0;
 };
 
 Options g_options;
 bool g_ready = false;
 WNDPROC g_box_proc = nullptr;
+UINT_PTR g_sends = 0;
+UINT_PTR g_types = 0;
 
 long long NowMs() {
   FILETIME ft;
@@ -65,6 +83,10 @@ std::string Hex(const void* data, size_t size) {
     hex += pair;
   }
   return hex;
+}
+
+std::string Hex(const std::wstring& text) {
+  return Hex(text.data(), text.size() * sizeof(wchar_t));
 }
 
 std::string ToAnsi(const std::wstring& text) {
@@ -112,8 +134,7 @@ void RecordBox(HWND box) {
   SendMessageW(box, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
   const std::wstring text = TextOf(box);
   Record(box, "BOX",
-         std::to_string(start) + "," + std::to_string(end) + ":" +
-             Hex(text.data(), text.size() * sizeof(wchar_t)));
+         std::to_string(start) + "," + std::to_string(end) + ":" + Hex(text));
 }
 
 // Posts what the box holds into the room, which shows it in its list as a
@@ -147,9 +168,33 @@ void Misbehave(const std::string& name) {
   }
 }
 
+// Notes a carriage return from outside as it arrives, before any fault, and
+// starts the user's typing that follows it.
+void EnterArrived(HWND box) {
+  Record(box, "ENTER", Hex(TextOf(box)));
+  if (g_options.type_char != 0)
+    SetTimer(box, kTimerBase + 2 * ++g_types + 1, g_options.type_ms, nullptr);
+}
+
 LRESULT HandleBox(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
   if (message == WM_CHAR && wparam == kEnter) {
-    PostContent(hwnd);
+    if (g_options.never_send) return 0;
+    if (g_options.send_ms == 0) {
+      PostContent(hwnd);
+    } else {
+      SetTimer(hwnd, kTimerBase + 2 * ++g_sends, g_options.send_ms, nullptr);
+    }
+    return 0;
+  }
+  if (message == WM_TIMER && wparam >= kTimerBase) {
+    KillTimer(hwnd, wparam);
+    if (wparam % 2 == 0) {
+      PostContent(hwnd);
+    } else {
+      // From this thread, as a key the user types: the box inserts it at its caret.
+      SendMessageW(hwnd, WM_CHAR, g_options.type_char, 1);
+      Record(hwnd, "TYPE", Hex(TextOf(hwnd)));
+    }
     return 0;
   }
   return g_options.rich != 'A' ? CallWindowProcW(g_box_proc, hwnd, message, wparam, lparam)
@@ -161,7 +206,10 @@ LRESULT CALLBACK RichTextProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lpa
   // box. What the box sends itself meanwhile is its own business.
   static int depth = 0;
   const bool from_outside = g_ready && depth == 0 && InSendMessage();
+  if (from_outside && message == WM_CHAR && wparam == kEnter) EnterArrived(hwnd);
   if (from_outside) Misbehave(MessageName(message, wparam));
+  if (from_outside && (message == WM_GETTEXT || message == WM_SETTEXT))
+    Sleep(g_options.text_delay_ms);
   ++depth;
   const LRESULT result = HandleBox(hwnd, message, wparam, lparam);
   if (from_outside) RecordBox(hwnd);
@@ -250,11 +298,22 @@ std::vector<std::wstring> ReadOptions() {
     if (option == L"--caret") g_options.caret = _wtoi(value.c_str());
     if (option == L"--rich") g_options.rich = static_cast<char>(value[0]);
     if (option == L"--delay") g_options.delay_ms = _wtoi(value.c_str());
+    if (option == L"--text-delay") g_options.text_delay_ms = _wtoi(value.c_str());
     if (option == L"--hang") g_options.hang_at = Narrow(value);
     if (option == L"--stall") {
       const size_t colon = value.find(L':');
       g_options.stall_at = Narrow(value.substr(0, colon));
       g_options.stall_ms = _wtoi(value.substr(colon + 1).c_str());
+    }
+    if (option == L"--send") {
+      g_options.never_send = value == L"never";
+      g_options.send_ms = _wtoi(value.c_str());
+    }
+    if (option == L"--type") {
+      const size_t colon = value.find(L':');
+      g_options.type_ms = _wtoi(value.substr(0, colon).c_str());
+      if (colon != std::wstring::npos && colon + 1 < value.size())
+        g_options.type_char = value[colon + 1];
     }
   }
   LocalFree(args);
