@@ -108,7 +108,11 @@ struct FakeClient : WindowOps {
     const std::uint64_t sent = now, handled = std::max(now, awake_at);
     const bool in_time = handled + cost <= sent + 5000;
     if (in_time) Pass(handled);
-    if (in_time || fault == 'S') effect();
+    if (in_time || fault == 'S') {  // as it wakes
+      const std::uint64_t called = std::exchange(now, handled);
+      effect();
+      now = std::max(called, in_time ? handled : called);
+    }
     Pass(in_time ? handled + cost : sent + 5000);
     return in_time ? SendResult::kAnswered : SendResult::kTimedOut;
   }
@@ -170,18 +174,24 @@ TEST(ChatBridge, LineIsDoneOnceTheClientHasTakenItAndTheDraftNeverReachesTheRoom
   } rows[] = {
       // Stalled in the read: nothing of the line reached the box.
       {"L", 0, 0, typing, {{"line", kGivenUp}}, {}, 5000},
-      // In the set: the line lands as it wakes; the draft goes back over it.
-      {"..S", 0, 0, typing, {{"line", kGivenUp}}, {}, 8000},
+      // In the set: the line lands as it wakes; the draft, even empty, goes back over it.
+      {".S", 0, 0, empty, {{"line", kGivenUp}}, {}, 8000},
+      // The same, and the put-back is lost: put back again once it answers.
+      {"..S.L", 0, 0, typing, {{"line", kGivenUp}}, {}, 16000},
       // In the read-back: the line is in the box, unsent.
       {"...L", 0, 0, typing, {{"line", kGivenUp}}, {}, 8000},
       // In the Enter, and again in the first look once awake: waited for twice.
       {"....S.S", 0, 0, typing, {{"line", kPosted}}, {"line"}, 16000},
-      // In the first look after the Enter.
-      {".....L", 0, 0, typing, {{"line", kPosted}}, {"line"}, 8000},
+      // In the Enter, the box sending 300 ms after it wakes.
+      {"....S", 0, 300, typing, {{"line", kPosted}}, {"line"}, 8300},
+      // In the first look after the Enter, the box sending at 9 s.
+      {".....L", 0, 9000, typing, {{"line", kPosted}}, {"line"}, 9000},
       // In the put-back, which is lost: put back again once it answers.
       {"......L", 0, 0, typing, {{"line", kPosted}}, {"line"}, 8000},
       // The program ends before the Enter, and the client stalls in the put-back.
       {"....L", 0, 0, typing, {{"line", kGivenUp}}, {}, 8000, 0, false, 4, 9000},
+      // It ends with the draft read: no more messages.
+      {"", 100, 0, typing, {{"line", kGivenUp}}, {}, 200, 0, false, 2, 0},
       // It ends while the box holds our line: the draft goes back at once.
       {"", 0, kNever, typing, {{"line", kGivenUp}}, {}, 10, 0, false, 6, 0},
       // Sends 50 ms after the Enter: two lines back to back from an empty box.
@@ -192,9 +202,10 @@ TEST(ChatBridge, LineIsDoneOnceTheClientHasTakenItAndTheDraftNeverReachesTheRoom
       {"", 0, 6000, secret, {{"line", kGivenUp}}, {"line"}, 6000, 5000},
       // Never sends, at any cost a message: given up 5 s after the Enter, the
       // draft back only once no late send can come.
-      {"", 0, kNever, secret, {{"line", kGivenUp}}, {}, 0, 5000, true},
+      {"", 0, kNever, empty, {{"line", kGivenUp}}, {}, 0, 5000, true},
       {"", 100, kNever, secret, {{"line", kGivenUp}}, {}, 0, 5000, true},
       {"", 300, kNever, typing, {{"line", kGivenUp}}, {}, 0, 5000, true},
+      {"", 1000, kNever, typing, {{"line", kGivenUp}}, {}, 0, 5000},
       // The user types into the box while our line waits in it: sent with it.
       {"......K", 20, 200, {"hel", 3, 3}, {{"line", kPosted}}, {"pline"}},
   };

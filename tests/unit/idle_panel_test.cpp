@@ -150,6 +150,7 @@ TEST(IdlePanel, Scripts) {
       {"a slow client: the whole sign-off while it fits; none handed out after 6 s",
        "0 Load; 20 Slow 1.5; 20.5 Exit", "0 B; 1 Y; 2 A; 22 B; 24.5 Y; 26.5 U; 26.5 end"},
       {"", "0 Load; 20 Slow 2.5; 20.5 Exit", "0 B; 1 Y; 2 A; 23 B; 26.5 Y; 26.5 end"},
+      {"Exit in a pause: the sign-off at once", "0 Load; 0.5 Exit", "0 B; 0.5 B; 1 Y; 2 U; 2 end"},
       {"Close mid-sequence: the sign-off right after the line out",
        "0 Load; 10 Slow 0.4; 10 Start; 11.2 Close; 11.3 Exit",
        "0 B; 1 Y; 2 A; 10.4 W; 11.4 On; 11.8 B; 13.4 Y; 14.4 U; 14.4 end"},

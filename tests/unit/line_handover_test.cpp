@@ -81,5 +81,19 @@ TEST_F(LineHandoverTest, AClientThatFellBehindTakesNoLineUntilItAnswersAgain) {
   EXPECT_EQ(Room().first, Lines{"back"});
 }
 
+// At the end a line the client has not sent waits no longer than the end
+// allows: the draft goes back over it, within the worker's grace.
+TEST_F(LineHandoverTest, AtTheEndALineStillInTheBoxMakesWayForTheDraft) {
+  Room("", "enter");
+  room->box = "draft";  // the worker reads it only once handed a line
+  ASSERT_TRUE(handover.Hand("line"));
+  ASSERT_TRUE(Eventually([&] { return panel->done == 1; }));
+  EXPECT_TRUE(handover.Stop(100ms));
+  EXPECT_FALSE(handover.Hand("after the end"));
+  const std::lock_guard lock(room->mutex);
+  EXPECT_EQ(room->box, "draft");
+  EXPECT_EQ(room->lines, Lines{});
+}
+
 }  // namespace
 }  // namespace dizod
