@@ -372,6 +372,9 @@ class TimedOps : public dizod::Win32WindowOps {
                                 const char* cls) override {
     return Time(lookups_ms, [&] { return Win32WindowOps::FindChild(parent, after, cls); });
   }
+  dizod::SendResult ReadText(dizod::WindowHandle box, std::string& text) override {
+    return Time(messages_ms, [&] { return Win32WindowOps::ReadText(box, text); });
+  }
   dizod::SendResult ReadDraft(dizod::WindowHandle box, dizod::Draft& draft) override {
     return Time(messages_ms, [&] { return Win32WindowOps::ReadDraft(box, draft); });
   }
@@ -445,7 +448,8 @@ void Posting() {
       TimedOps ops;
       LARGE_INTEGER a, b;
       QueryPerformanceCounter(&a);
-      dizod::PostChatLine(ops, "benchmark line " + std::to_string(i), [] { return false; });
+      dizod::PostChatLine(ops, "benchmark line " + std::to_string(i),
+                          [] { return std::optional<dizod::Clock::time_point>(); });
       QueryPerformanceCounter(&b);
       total.push_back(Ms(a, b));
       lookups.push_back(ops.lookups_ms);
