@@ -95,5 +95,21 @@ TEST_F(LineHandoverTest, AtTheEndALineStillInTheBoxMakesWayForTheDraft) {
   EXPECT_EQ(room->lines, Lines{});
 }
 
+// Until then a box that sends late still sends our line, not the draft.
+TEST_F(LineHandoverTest, AtTheEndABoxThatSendsLateSendsOurLine) {
+  Room("", "enter");
+  room->box = "draft";
+  ASSERT_TRUE(handover.Hand("line"));
+  ASSERT_TRUE(Eventually([&] { return panel->done == 1; }));
+  std::thread box([this] {
+    std::this_thread::sleep_for(100ms);
+    const std::lock_guard lock(room->mutex);
+    room->lines.push_back(std::exchange(room->box, ""));
+  });
+  EXPECT_TRUE(handover.Stop(2s));
+  box.join();
+  EXPECT_EQ(Room().first, Lines{"line"});
+}
+
 }  // namespace
 }  // namespace dizod
