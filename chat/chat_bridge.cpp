@@ -1,7 +1,5 @@
 #include "chat/chat_bridge.h"
 
-#include <algorithm>
-
 #include "chat/client_windows.h"
 
 namespace dizod {
@@ -27,28 +25,24 @@ WindowHandle FindInputBox(WindowOps& ops, WindowHandle room) {
   return ops.FindChild(room, first, kRichTextClass);
 }
 
-// The earlier of `bound` and the moment the program's end sets.
-Clock::time_point Until(Clock::time_point bound, const EndingBy& ending) {
-  const std::optional<Clock::time_point> end = ending();
-  return end ? std::min(bound, *end) : bound;
-}
-
-// Looks at the box until it no longer holds `line`, that is until the client
-// has taken it, or until `bound`: a key the user types meanwhile leaves our
-// line in the box. The look that ends nearest the bound is the last, whatever
-// a look costs. An empty line cannot be told from the box it leaves empty.
-SendResult AwaitTaken(WindowOps& ops, WindowHandle box, const std::string& line,
-                      Clock::time_point bound, const EndingBy& ending, bool& taken) {
+// Looks at the box until the client has taken our line, which empties it,
+// or until `bound`: a key the user types or deletes meanwhile leaves it not
+// taken. The look that ends nearest the bound is the last, whatever a look
+// costs; once the program is ending, the last leaves time to put the draft
+// back (a probe and two messages) before the end.
+SendResult AwaitTaken(WindowOps& ops, WindowHandle box, Clock::time_point bound,
+                      const EndingBy& ending, bool& taken) {
   Clock::duration cost{0};
-  taken = line.empty();
+  taken = false;
   while (!taken) {
     const Clock::time_point start = ops.Now();
-    if (start + cost / 2 >= Until(bound, ending)) break;
+    const std::optional<Clock::time_point> end = ending();
+    if (start + cost / 2 >= bound || (end && start + 3 * cost >= *end)) break;
     std::string text;
     const SendResult read = ops.ReadText(box, text);
     if (read != kAnswered) return read;
     cost = ops.Now() - start;
-    taken = text.find(line) == std::string::npos;
+    taken = text.empty();
     if (!taken) ops.Rest(kLookInterval);
   }
   return kAnswered;
@@ -59,7 +53,8 @@ bool AwaitClient(WindowOps& ops, WindowHandle box, const EndingBy& ending) {
   for (;;) {
     const SendResult probe = ops.Probe(box);
     if (probe != kTimedOut) return probe == kAnswered;
-    if (ops.Now() >= Until(Clock::time_point::max(), ending)) return false;
+    const std::optional<Clock::time_point> end = ending();
+    if (end && ops.Now() >= *end) return false;
   }
 }
 
@@ -83,7 +78,6 @@ LineResult PostChatLine(WindowOps& ops, const std::string& text, const EndingBy&
   if (box == 0) return {};
   Stuck stuck;
   stuck.box = box;
-  stuck.line = text;
   switch (ops.ReadDraft(box, stuck.draft)) {
     case kGone:
       return {};
@@ -93,10 +87,7 @@ LineResult PostChatLine(WindowOps& ops, const std::string& text, const EndingBy&
       break;
   }
   if (ending()) return {kGivenUp, {}};
-  // The box may keep less than we wrote (a character its code page lacks, a
-  // length limit): only what it holds tells whether the client has taken it.
-  SendResult sent = ops.SetLine(box, text);
-  if (sent == kAnswered) sent = ops.ReadText(box, stuck.line);
+  const SendResult sent = ops.SetLine(box, text);
   if (sent == kGone) return {kGivenUp, {}};
   // Our line is in the box, or lands there when the client wakes, and no
   // Enter follows: the draft goes back over it.
@@ -113,7 +104,7 @@ LineResult PostChatLine(WindowOps& ops, const std::string& text, const EndingBy&
   }
   stuck.entered_at = ops.Now();
   bool taken = false;
-  switch (AwaitTaken(ops, box, stuck.line, enter_sent + kGiveUpBound, ending, taken)) {
+  switch (AwaitTaken(ops, box, enter_sent + kGiveUpBound, ending, taken)) {
     case kGone:
       return {kPosted, {}};
     case kTimedOut:
@@ -138,7 +129,7 @@ void Settle(WindowOps& ops, const Stuck& stuck, const EndingBy& ending) {
       const Clock::time_point entered_at = stuck.entered_at.value_or(ops.Now());
       bool taken = false;
       const SendResult looked =
-          AwaitTaken(ops, stuck.box, stuck.line, entered_at + kLateSendBound, ending, taken);
+          AwaitTaken(ops, stuck.box, entered_at + kLateSendBound, ending, taken);
       if (looked == kGone) return;
       if (looked == kTimedOut) continue;
       if (taken && stuck.draft.text.empty()) return;

@@ -27,7 +27,6 @@ enum class LineOutcome {
 struct Stuck {
   WindowHandle box = 0;
   Draft draft;
-  std::string line;  // ours, as the box holds it
   bool entered = false;
   std::optional<Clock::time_point> entered_at;  // when the client had handled the Enter
 };

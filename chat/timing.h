@@ -23,6 +23,8 @@ inline constexpr Millis kGiveUpBound{5000};
 inline constexpr Millis kLateSendBound{10000};
 // The rest between two looks at a box that still holds our line.
 inline constexpr Millis kLookInterval{10};
+// How often a sign-off line the busy worker refused is offered again.
+inline constexpr Millis kRefusedRetry{250};
 
 // Exit and close end the program within 8 s of the click:
 //   6.0 s  the last moment a sign-off line is handed to the chat worker

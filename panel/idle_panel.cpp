@@ -164,7 +164,8 @@ bool IdlePanel::MayHandOut(const Moment& now) const {
 }
 
 // Hands out the line that is due, if any. A line the busy worker refuses is
-// dropped: done at once, and the sequence goes on at its pace.
+// dropped: done at once, and the sequence goes on at its pace; but for a
+// sign-off line, offered again while it may still go.
 void IdlePanel::Advance(const Moment& now) {
   for (;;) {
     if (!sequence_ && loop_ == Loop::kWaiting && now.monotonic >= minute_due_) {
@@ -179,6 +180,12 @@ void IdlePanel::Advance(const Moment& now) {
     line_due_.reset();
     line_out_ = true;
     if (hand_(Compose(line, line == Line::kReason ? read_reason_() : "", count_))) return;
+    if (sign_off_at_) {  // the last words are worth the wait
+      --next_;
+      line_out_ = false;
+      line_due_ = now.monotonic + Seconds(kRefusedRetry);
+      return;
+    }
     LineDone(now);
   }
 }

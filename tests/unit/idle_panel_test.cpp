@@ -151,6 +151,8 @@ TEST(IdlePanel, Scripts) {
        "0 Load; 20 Slow 1.5; 20.5 Exit", "0 B; 1 Y; 2 A; 22 B; 24.5 Y; 26.5 U; 26.5 end"},
       {"", "0 Load; 20 Slow 2.5; 20.5 Exit", "0 B; 1 Y; 2 A; 23 B; 26.5 Y; 26.5 end"},
       {"Exit in a pause: the sign-off at once", "0 Load; 0.5 Exit", "0 B; 0.5 B; 1 Y; 2 U; 2 end"},
+      {"a sign-off line the busy worker refuses is offered again",
+       "0 Load; 10 Hang 6; 10 About; 14.9 Exit", "0 B; 1 Y; 2 A; 16 B; 17 Y; 18 U; 18 end"},
       {"Close mid-sequence: the sign-off right after the line out",
        "0 Load; 10 Slow 0.4; 10 Start; 11.2 Close; 11.3 Exit",
        "0 B; 1 Y; 2 A; 10.4 W; 11.4 On; 11.8 B; 13.4 Y; 14.4 U; 14.4 end"},
@@ -220,7 +222,12 @@ std::string Check(const Trial& run) {
   }
   const auto ended = run.rig.ended_at;
   if (!run.sign_off_at) return ended ? "ended unasked" : "";
-  const std::string sign_off = Codes(run, end, handed.size()).first;
+  std::string sign_off;  // a line the busy worker refused is offered again: once here
+  for (size_t i = end; i < handed.size(); ++i) {
+    if (i > end && handed[i].second == handed[i - 1].second) continue;
+    if (!sign_off.empty()) sign_off += ' ';
+    sign_off += Code(handed[i].second);
+  }
   // Lines are handed out for 6 s; one still out at 7.2 s is cut, and the
   // worker may wait on the client until then.
   const double since = ended ? *ended - run.sign_off_time : 99;
