@@ -14,9 +14,9 @@ namespace {
 
 using Sequence = IdlePanel::Sequence;
 
-constexpr double Seconds(Millis span) {
-  return static_cast<double>(span.count()) / 1000.0;
-}
+constexpr double kHandOutSeconds = std::chrono::duration<double>(kSignOffHandOut).count();
+constexpr double kCutSeconds = std::chrono::duration<double>(kSignOffCut).count();
+constexpr double kRetrySeconds = std::chrono::duration<double>(kRefusedRetry).count();
 
 struct SequenceEntry {
   Sequence sequence;
@@ -160,7 +160,7 @@ void IdlePanel::EndSequence(const Moment& now) {
 }
 
 bool IdlePanel::MayHandOut(const Moment& now) const {
-  return !sign_off_at_ || now.monotonic < *sign_off_at_ + Seconds(kSignOffHandOut);
+  return !sign_off_at_ || now.monotonic < *sign_off_at_ + kHandOutSeconds;
 }
 
 // Hands out the line that is due, if any. A line the busy worker refuses is
@@ -183,7 +183,7 @@ void IdlePanel::Advance(const Moment& now) {
     if (sign_off_at_) {  // the last words are worth the wait
       --next_;
       line_out_ = false;
-      line_due_ = now.monotonic + Seconds(kRefusedRetry);
+      line_due_ = now.monotonic + kRetrySeconds;
       return;
     }
     LineDone(now);
@@ -195,12 +195,12 @@ void IdlePanel::Advance(const Moment& now) {
 Answer IdlePanel::Reply(const Moment& now) {
   Answer answer;
   if (sign_off_at_) {
-    const double cut_at = *sign_off_at_ + Seconds(kSignOffCut);
+    const double cut_at = *sign_off_at_ + kCutSeconds;
     ended_ = ended_ || (line_out_ ? now.monotonic >= cut_at : !sequence_ || !MayHandOut(now));
     answer.ended = ended_;
     answer.worker_seconds = std::max(0.0, cut_at - now.monotonic);
     if (ended_) return answer;
-    answer.due_at = line_out_ ? cut_at : *sign_off_at_ + Seconds(kSignOffHandOut);
+    answer.due_at = line_out_ ? cut_at : *sign_off_at_ + kHandOutSeconds;
   }
   const auto consider = [&answer](double moment) {
     if (!answer.due_at || moment < *answer.due_at) answer.due_at = moment;
