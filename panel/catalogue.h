@@ -45,13 +45,15 @@ inline constexpr auto kCatalogue = std::to_array<CatalogueEntry>({
     {Line::kHasBeenIdle, "º·-.· User Has Been Idle For: ", Fill::kCount, " minutes ·.-·º"},
 });
 
-// Each entry stands at its line's place, so a line is found by its number.
-constexpr bool CatalogueInOrder() {
-  for (std::size_t i = 0; i < kCatalogue.size(); ++i) {
-    if (kCatalogue[i].line != static_cast<Line>(i)) return false;
+// True when every key up to `last` has one entry, at the key's place: an
+// entry is then found by its key's number.
+template <typename Table, typename Entry, typename Key>
+constexpr bool InKeyOrder(const Table& table, Key Entry::*key, Key last) {
+  for (std::size_t i = 0; i < table.size(); ++i) {
+    if (table[i].*key != static_cast<Key>(i)) return false;
   }
-  return kCatalogue.size() == static_cast<std::size_t>(Line::kHasBeenIdle) + 1;
+  return table.size() == static_cast<std::size_t>(last) + 1;
 }
-static_assert(CatalogueInOrder());
+static_assert(InKeyOrder(kCatalogue, &CatalogueEntry::line, Line::kHasBeenIdle));
 
 }  // namespace dizod

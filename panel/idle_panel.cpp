@@ -31,14 +31,7 @@ constexpr auto kSequences = std::to_array<SequenceEntry>({
 });
 constexpr std::size_t kLinesPerSequence = kSequences[0].lines.size();
 
-// Each entry stands at its sequence's place, so a sequence is found by its number.
-constexpr bool SequencesInOrder() {
-  for (std::size_t i = 0; i < kSequences.size(); ++i) {
-    if (kSequences[i].sequence != static_cast<Sequence>(i)) return false;
-  }
-  return kSequences.size() == static_cast<std::size_t>(Sequence::kSignOff) + 1;
-}
-static_assert(SequencesInOrder());
+static_assert(InKeyOrder(kSequences, &SequenceEntry::sequence, Sequence::kSignOff));
 
 // A pause of whole seconds ends when the clock of the day shows its start
 // rounded to the whole second, plus the seconds; the end is kept on the

@@ -83,12 +83,8 @@ bool RegisterPanelClass(HINSTANCE instance, WNDPROC procedure) {
   cls.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
   cls.hbrBackground = static_cast<HBRUSH>(GetStockObject(LTGRAY_BRUSH));
   cls.lpszClassName = kPanelClassName;
-  cls.hIcon = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_DIZOD), IMAGE_ICON,
-                                            GetSystemMetrics(SM_CXICON),
-                                            GetSystemMetrics(SM_CYICON), LR_SHARED));
-  cls.hIconSm = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_DIZOD), IMAGE_ICON,
-                                              GetSystemMetrics(SM_CXSMICON),
-                                              GetSystemMetrics(SM_CYSMICON), LR_SHARED));
+  // The small icon is taken from the same resource, at its own size.
+  cls.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(IDI_DIZOD));
   return RegisterClassExW(&cls) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
 }
 
@@ -117,16 +113,10 @@ const ControlSpec kControls[] = {
 // whatever it is started with, it opens as the normal panel. Only a request
 // not to take the focus from the user's window is kept.
 int NormalShowCommand(int requested) {
-  switch (requested) {
-    case SW_SHOWNOACTIVATE:
-    case SW_SHOWNA:
-    case SW_SHOWMINNOACTIVE:
-    case SW_MINIMIZE:
-    case SW_FORCEMINIMIZE:
-      return SW_SHOWNOACTIVATE;
-    default:
-      return SW_SHOWNORMAL;
-  }
+  const bool keep_focus = requested == SW_SHOWNOACTIVATE || requested == SW_SHOWNA ||
+                          requested == SW_SHOWMINNOACTIVE || requested == SW_MINIMIZE ||
+                          requested == SW_FORCEMINIMIZE;
+  return keep_focus ? SW_SHOWNOACTIVATE : SW_SHOWNORMAL;
 }
 
 POINT PointOf(LPARAM lparam) {
