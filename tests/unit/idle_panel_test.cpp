@@ -25,6 +25,19 @@ const std::map<std::string, std::string> kLines = {
     {"Off", "º·-.·  Idle - Off  ·.-·º"},     {"R", "º·-.· Reason: "},
     {"M", "º·-.· User Has Been Idle For: "}, {"I", "º·-.· User Was Idle For "}};
 
+// A line by its code, with what a composed line carries: "B", "R lunch", "M 3".
+std::string Code(const std::string& line) {
+  for (const auto& [code, text] : kLines) {
+    const std::string end = code == "R" ? " ·.-·º" : " minutes ·.-·º";
+    if (line == text) return code;
+    if ((code == "R" || code == "M" || code == "I") && line.size() >= text.size() + end.size() &&
+        line.starts_with(text) && line.ends_with(end)) {
+      return code + ' ' + line.substr(text.size(), line.size() - text.size() - end.size());
+    }
+  }
+  return "?" + line;
+}
+
 // The panel with the window's part played in virtual time: the due timer
 // and the chat worker in front of a client that takes a line after `slow`
 // seconds (the next one after `late`) and answers nothing before
@@ -35,23 +48,25 @@ struct Rig {
   Moment Now() const { return {std::fmod(day_start + now, 86400), now + kMonotonicStart}; }
   void Fire(Event event) {
     current = this;  // a rig's copy owns a copy of the panel, made for another rig
-    Apply(panel.On(event, Now()));
-  }
-  bool Hand(const std::string& line) {
-    handed.push_back({now, line});
-    if (now < busy_until) return false;
-    const bool hung = now < hung_until;
-    done_at = now + (hung ? 5 : std::exchange(late, slow));
-    if (hung) busy_until = hung_until;
-    if (!hung) taken.push_back({*done_at, line});
-    return true;
-  }
-  void Apply(const Answer& answer) {
+    if (event == Event::kStop && panel.StopEnabled() && !sign_off_at) stop_at = handed.size();
+    if (event == Event::kExit || event == Event::kClose || event == Event::kEndSession) {
+      if (!sign_off_at) sign_off_at = handed.size(), sign_off_time = now;
+    }
+    const Answer answer = panel.On(event, Now());
     if (answer.ended && !ended_at) {
       ended_at = now, worker_until = now + answer.worker_seconds;
       line_out_at_end = done_at.has_value();
     }
     due = answer.due_at ? std::optional(*answer.due_at - kMonotonicStart) : std::nullopt;
+  }
+  bool Hand(const std::string& line) {
+    handed.push_back({now, Code(line)});
+    if (now < busy_until) return false;
+    const bool hung = now < hung_until;
+    done_at = now + (hung ? 5 : std::exchange(late, slow));
+    if (hung) busy_until = hung_until;
+    if (!hung) taken.push_back({*done_at, handed.back().second});
+    return true;
   }
   // The next thing the panel's surroundings do, if any comes by `until`: the
   // worker's news or the due timer, in this order.
@@ -73,21 +88,13 @@ struct Rig {
   bool line_out_at_end = false;
   double slow = 0, late = 0, hung_until = -1, busy_until = -1, worker_until = 0;
   std::optional<double> done_at, due, ended_at;
-  std::vector<std::pair<double, std::string>> handed, taken;
+  std::vector<std::pair<double, std::string>> handed, taken;  // lines by their codes
+  // How many lines were handed over when a Stop was taken and when the
+  // sign-off began, and when that was.
+  std::optional<size_t> stop_at, sign_off_at;
+  double sign_off_time = 0;
+  std::vector<std::pair<double, int>> fired;  // what the sweep fired when, by kKinds
 };
-
-// A line by its code, with what a composed line carries: "B", "R lunch", "M 3".
-std::string Code(const std::string& line) {
-  for (const auto& [code, text] : kLines) {
-    const std::string end = code == "R" ? " ·.-·º" : " minutes ·.-·º";
-    if (line == text) return code;
-    if ((code == "R" || code == "M" || code == "I") && line.size() >= text.size() + end.size() &&
-        line.starts_with(text) && line.ends_with(end)) {
-      return code + ' ' + line.substr(text.size(), line.size() - text.size() - end.size());
-    }
-  }
-  return "?" + line;
-}
 
 // Plays the actions ("<t> <action>[ <argument>]; ..."), and what follows
 // them for 30 s: what the room gets by code, and when the program ended.
@@ -116,52 +123,45 @@ std::string Play(const char* actions) {
   }
   while (rig.Step(t + 30)) continue;
   std::ostringstream out;
-  for (const auto& [at, line] : rig.taken)
-    out << std::round(at * 100) / 100 << " " << Code(line) << "; ";
+  for (const auto& [at, code] : rig.taken) out << std::round(at * 100) / 100 << " " << code << "; ";
   if (rig.ended_at) out << *rig.ended_at << " end; ";
   return out.str();
 }
 
+// What the room gets, by code, for each row's actions.
 TEST(IdlePanel, Scripts) {
-  const char* const scripts[][3] = {
-      // what it shows, the actions, what the room gets
-      {"start-up and About; a pause ends on its start rounded, a half to even, plus 1 s",
-       "0.3 Load; 10.7 About; 20.5 About; 31.5 About",
+  const std::pair<const char*, const char*> scripts[] = {
+      // Start-up and About; a pause ends on its start rounded, a half to even, plus 1 s.
+      {"0.3 Load; 10.7 About; 20.5 About; 31.5 About",
        "0.3 B; 1 Y; 2 A; 10.7 B; 12 Y; 13 A; 20.5 B; 21 Y; 22 A; 31.5 B; 33 Y; 34 A"},
-      {"idle on, two minutes (About meanwhile moves none), idle off; the reason read at each post",
-       "0 Load; 5 Reason   back soon  ; 10 Start; 40 About; 140 Reason tea; 150 Stop",
-       "0 B; 1 Y; 2 A; 10 W; 11 On; 12 R   back soon  ; 40 B; 41 Y; 42 A; 75 B; 76 R   back soon  "
-       "; "
-       "77 M 1; "
-       "140 B; 141 R tea; 142 M 2; 150 B; 151 Off; 152 I 2"},
-      {"an empty reason and a slow client; a restart counts from 0 again",
-       "0 Load; 3 Reason ; 5 Slow 0.3; 10 Start; 80 Stop; 90 Start; 160 Stop",
-       "0 B; 1 Y; 2 A; 10.3 W; 11.3 On; 12.3 R ; 75.3 B; 76.3 R ; 77.3 M 1; 80.3 B; 81.3 Off; "
-       "82.3 I 1; 90.3 W; 91.3 On; 92.3 R ; 155.3 B; 156.3 R ; 157.3 M 1; 160.3 B; 161.3 Off; "
-       "162.3 I 1"},
-      {"clicks during a sequence wait for it, once per kind, in order",
-       "0 Load; 0.2 About; 0.4 Start; 0.6 About; 0.8 Start; 72 Exit",
+      // Idle on, two minutes (About meanwhile moves none), idle off; the reason read at each post.
+      {"0 Load; 5 Reason   back soon  ; 10 Start; 40 About; 140 Reason tea; 150 Stop",
+       "0 B; 1 Y; 2 A; 10 W; 11 On; 12 R   back soon  ; 40 B; 41 Y; 42 A; 75 B; "
+       "76 R   back soon  ; 77 M 1; 140 B; 141 R tea; 142 M 2; 150 B; 151 Off; 152 I 2"},
+      // Clicks during a sequence wait for it, once per kind, in order.
+      {"0 Load; 0.2 About; 0.4 Start; 0.6 About; 0.8 Start; 72 Exit",
        "0 B; 1 Y; 2 A; 2 B; 3 Y; 4 A; 4 W; 5 On; 6 R Reason; 69 B; 70 R Reason; 71 M 1; 72 B; "
        "73 Y; 74 U; 74 end"},
-      {"a minute that falls due during About waits; Stop held by it goes first, then About",
-       "0 Load; 10 Start; 74.5 About; 75 Stop; 75.2 About",
+      // A minute that falls due during About waits; Stop held by it goes first, then About.
+      {"0 Load; 10 Start; 74.5 About; 75 Stop; 75.2 About",
        "0 B; 1 Y; 2 A; 10 W; 11 On; 12 R Reason; 74.5 B; 75 Y; 76 A; 76 B; 77 Off; 78 I 0; 78 B; "
        "79 Y; 80 A"},
-      {"a slow client: the whole sign-off while it fits; none handed out after 6 s",
-       "0 Load; 20 Slow 1.5; 20.5 Exit", "0 B; 1 Y; 2 A; 22 B; 24.5 Y; 26.5 U; 26.5 end"},
-      {"", "0 Load; 20 Slow 2.5; 20.5 Exit", "0 B; 1 Y; 2 A; 23 B; 26.5 Y; 26.5 end"},
-      {"Exit in a pause: the sign-off at once", "0 Load; 0.5 Exit", "0 B; 0.5 B; 1 Y; 2 U; 2 end"},
-      {"a sign-off line the busy worker refuses is offered again",
-       "0 Load; 10 Hang 6; 10 About; 14.9 Exit", "0 B; 1 Y; 2 A; 16 B; 17 Y; 18 U; 18 end"},
-      {"Close mid-sequence: the sign-off right after the line out",
-       "0 Load; 10 Slow 0.4; 10 Start; 11.2 Close; 11.3 Exit",
+      // A slow client: the whole sign-off while it fits; none handed out after 6 s.
+      {"0 Load; 20 Slow 1.5; 20.5 Exit", "0 B; 1 Y; 2 A; 22 B; 24.5 Y; 26.5 U; 26.5 end"},
+      {"0 Load; 20 Slow 2.5; 20.5 Exit", "0 B; 1 Y; 2 A; 23 B; 26.5 Y; 26.5 end"},
+      // Exit in a pause: the sign-off at once.
+      {"0 Load; 0.5 Exit", "0 B; 0.5 B; 1 Y; 2 U; 2 end"},
+      // A sign-off line the busy worker refuses is offered again.
+      {"0 Load; 10 Hang 6; 10 About; 14.9 Exit", "0 B; 1 Y; 2 A; 16 B; 17 Y; 18 U; 18 end"},
+      // Close mid-sequence, with a slow client: the sign-off right after the line out.
+      {"0 Load; 10 Slow 0.4; 10 Start; 11.2 Close; 11.3 Exit",
        "0 B; 1 Y; 2 A; 10.4 W; 11.4 On; 11.8 B; 13.4 Y; 14.4 U; 14.4 end"},
-      {"midnight, and the wall clock set back an hour, move no pause",
-       "0 Jump 50360; 0 Load; 10 Start; 40 Jump -3600; 80 Stop",
+      // Midnight, and the wall clock set back an hour, move no pause.
+      {"0 Jump 50360; 0 Load; 10 Start; 40 Jump -3600; 80 Stop",
        "0 B; 1 Y; 2 A; 10 W; 11 On; 12 R Reason; 75 B; 76 R Reason; 77 M 1; 80 B; 81 Off; 82 I 1"},
   };
-  for (const auto& [name, actions, room] : scripts) {
-    EXPECT_EQ(Play(actions), room + std::string("; ")) << name;
+  for (const auto& [actions, room] : scripts) {
+    EXPECT_EQ(Play(actions), room + std::string("; ")) << actions;
   }
 }
 
@@ -176,37 +176,21 @@ constexpr double kHorizon = 100;
 constexpr int kLate = -1, kHang = -2, kSoon = -3;
 constexpr int kKinds[] = {1, 2, 3, 4, 6, kLate, kHang, kSoon};
 
-struct Trial {
-  Rig rig;
-  std::vector<std::pair<double, int>> fired;  // what was fired when, by kKinds
-  // How many lines were handed over when a Stop was taken and when the
-  // sign-off began.
-  std::optional<size_t> stop_at, sign_off_at;
-  double sign_off_time = 0;  // when the first Exit or session end came
-};
-
-// The codes of lines [from, to), and the count the last of them carries.
-std::pair<std::string, std::string> Codes(const Trial& run, size_t from, size_t to) {
-  std::string codes, count;
-  for (size_t i = from; i < to; ++i) {
-    const std::string code = Code(run.rig.handed[i].second);
-    if (i > from) codes += ' ';
-    codes.append(code, 0, code.find(' '));
-    count = code[0] == 'M' || code[0] == 'I' ? code.substr(2) : "";
-  }
-  return {codes, count};
-}
-
 // The promises, or what broke them.
-std::string Check(const Trial& run) {
-  const auto& handed = run.rig.handed;
+std::string Check(const Rig& run) {
+  const auto& handed = run.handed;
   const size_t end = run.sign_off_at.value_or(handed.size());
-  const std::string whole = "|B Y A|W On R|B Off I|B R M|";
+  const std::string whole = "|B Y A |W On R |B Off I |B R M |";
   double period = -1;  // when the idle period's last line went; -1 while idle is off
   int minutes = 0;
   for (size_t i = 0, stop = run.stop_at.value_or(end); i < end; i += 3) {
-    const auto [kind, count] = Codes(run, i, std::min(i + 3, end));
-    const bool minute = kind == "B R M", on = kind == "W On R", off = kind == "B Off I";
+    std::string kind, count;  // the announcement's codes; the count its last line carries
+    for (size_t j = i; j < std::min(i + 3, end); ++j) {
+      const std::string& code = handed[j].second;
+      kind.append(code, 0, code.find(' ')).push_back(' ');
+      count = code[0] == 'M' || code[0] == 'I' ? code.substr(2) : "";
+    }
+    const bool minute = kind == "B R M ", on = kind == "W On R ", off = kind == "B Off I ";
     if (i + 3 > end) {  // only the sign-off cuts an announcement
       if (!run.sign_off_at || whole.find("|" + kind) == std::string::npos) return "cut: " + kind;
       break;
@@ -220,59 +204,50 @@ std::string Check(const Trial& run) {
     if (on || off) minutes = 0;
     if (off) period = -1, stop = end;
   }
-  const auto ended = run.rig.ended_at;
-  if (!run.sign_off_at) return ended ? "ended unasked" : "";
+  if (!run.sign_off_at) return run.ended_at ? "ended unasked" : "";
   std::string sign_off;  // a line the busy worker refused is offered again: once here
   for (size_t i = end; i < handed.size(); ++i) {
-    if (i > end && handed[i].second == handed[i - 1].second) continue;
-    if (!sign_off.empty()) sign_off += ' ';
-    sign_off += Code(handed[i].second);
+    if (i == end || handed[i].second != handed[i - 1].second)
+      sign_off.append(handed[i].second).push_back(' ');
   }
   // Lines are handed out for 6 s; one still out at 7.2 s is cut, and the
   // worker may wait on the client until then.
-  const double since = ended ? *ended - run.sign_off_time : 99;
+  const double since = run.ended_at ? *run.ended_at - run.sign_off_time : 99;
   if (since > 7.2 + 1e-9) return "not gone in time";
-  if (std::abs(run.rig.worker_until - run.sign_off_time - 7.2) > 1e-9) return "the worker's wait";
+  if (std::abs(run.worker_until - run.sign_off_time - 7.2) > 1e-9) return "the worker's wait";
   if (handed.back().first >= run.sign_off_time + 6) return "a line handed out too late";
-  if (std::string("B Y U").find(sign_off) != 0 || (sign_off != "B Y U" && since < 6))
+  if (std::string("B Y U ").find(sign_off) != 0 || (sign_off != "B Y U " && since < 6))
     return "sign-off: " + sign_off;
-  if (run.rig.line_out_at_end && since < 7.2 - 1e-9) return "ended before its last line was out";
+  if (run.line_out_at_end && since < 7.2 - 1e-9) return "ended before its last line was out";
   return "";
 }
 
-void Explore(const Trial& run, int events_left, std::string& failures) {
+void Explore(const Rig& run, int events_left, std::string& failures) {
   for (const int kind : kKinds) {
-    if (events_left == 0 || run.rig.ended_at) break;
-    Trial next = run;
-    Rig& n = next.rig;
-    next.fired.push_back({n.now, kind});
-    const auto event = static_cast<Event>(kind);
-    if (event == Event::kStop && n.panel.StopEnabled() && !next.sign_off_at)
-      next.stop_at = n.handed.size();
-    if ((event == Event::kExit || event == Event::kEndSession) && !next.sign_off_at) {
-      next.sign_off_at = n.handed.size();
-      next.sign_off_time = n.now;
-    }
-    if (kind >= 0) n.Fire(event);
-    if (kind == kLate) n.late = 4.5;
-    if (kind == kHang) n.hung_until = n.now + 12;
-    if (kind == kSoon && n.due && *n.due > n.now + 1 && *n.due <= kHorizon && !n.done_at)
-      n.now = *n.due - 1;
+    if (events_left == 0 || run.ended_at) break;
+    Rig next = run;
+    next.fired.push_back({next.now, kind});
+    if (kind >= 0) next.Fire(static_cast<Event>(kind));
+    if (kind == kLate) next.late = 4.5;
+    if (kind == kHang) next.hung_until = next.now + 12;
+    if (kind == kSoon && next.due && *next.due > next.now + 1 && *next.due <= kHorizon &&
+        !next.done_at)
+      next.now = *next.due - 1;
     Explore(next, events_left - 1, failures);
   }
-  Trial next = run;
-  if (next.rig.Step(kHorizon)) return Explore(next, events_left, failures);
+  Rig next = run;
+  if (next.Step(kHorizon)) return Explore(next, events_left, failures);
   const std::string broken = Check(run);
   if (broken.empty() || failures.size() > 2000) return;
-  std::ostringstream what;
-  what << broken << " after:";
-  for (const auto& [at, kind] : run.fired) what << " " << at << "/" << kind;
-  failures += what.str() + "\n";
+  failures += broken + " after:";
+  for (const auto& [at, kind] : run.fired)
+    failures.append(" ").append(std::to_string(at)).append("/").append(std::to_string(kind));
+  failures += "\n";
 }
 
 TEST(IdlePanel, EveryShortSequenceOfEventsKeepsThePromises) {
-  Trial run;
-  run.rig.Fire(Event::kLoad);
+  Rig run;
+  run.Fire(Event::kLoad);
   std::string failures;
   Explore(run, kMostEvents, failures);
   EXPECT_EQ(failures, "");
