@@ -12,11 +12,11 @@ using enum SendResult;
 bool IsChatRoom(WindowOps& ops, WindowHandle document) {
   // All four lookups are always made, in this order, as the client expects
   // nothing else of us.
-  bool complete = true;
+  int found = 0;
   for (const char* kind : {kRichTextClass, kListBoxClass, kIconClass, kStaticClass}) {
-    if (ops.FindChild(document, 0, kind) == 0) complete = false;
+    found += ops.FindChild(document, 0, kind) != 0 ? 1 : 0;
   }
-  return complete;
+  return found == 4;
 }
 
 WindowHandle FindInputBox(WindowOps& ops, WindowHandle room) {

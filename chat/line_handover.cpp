@@ -29,10 +29,6 @@ LineHandover::LineHandover(std::shared_ptr<WindowOps> ops, std::function<void()>
     : slot_(std::make_shared<Slot>(std::move(ops), std::move(line_done))),
       thread_([slot = slot_, stop = stop_.get_token()] { Run(stop, slot); }) {}
 
-LineHandover::~LineHandover() {
-  Stop();
-}
-
 bool LineHandover::Hand(std::string line) {
   const std::lock_guard lock(slot_->mutex);
   if (slot_->busy || stop_.stop_requested()) return false;

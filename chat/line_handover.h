@@ -20,7 +20,7 @@ class LineHandover {
   // The worker shares the operations and the callback, as it may outlive
   // this object (see Stop).
   LineHandover(std::shared_ptr<WindowOps> ops, std::function<void()> line_done);
-  ~LineHandover();
+  ~LineHandover() { Stop(); }
   LineHandover(const LineHandover&) = delete;
   LineHandover& operator=(const LineHandover&) = delete;
 

@@ -131,10 +131,6 @@ PanelWindow::PanelWindow(HINSTANCE instance, std::shared_ptr<WindowOps> ops)
       panel_([this] { return ReasonText(); },
              [this](std::string line) { return handover_->Hand(std::move(line)); }) {}
 
-PanelWindow::~PanelWindow() {
-  if (hwnd_ != nullptr) DestroyWindow(hwnd_);
-}
-
 bool PanelWindow::Create() {
   if (!RegisterPanelClass(instance_, WindowProc)) return false;
   // Top right of the work area, out of the way of the chat client's middle.

@@ -30,7 +30,7 @@ class PanelWindow {
  public:
   // `ops` reach the chat client, from the worker's thread.
   PanelWindow(HINSTANCE instance, std::shared_ptr<WindowOps> ops);
-  ~PanelWindow();
+  ~PanelWindow() { DestroyWindow(hwnd_); }  // if not gone already
   PanelWindow(const PanelWindow&) = delete;
   PanelWindow& operator=(const PanelWindow&) = delete;
 
