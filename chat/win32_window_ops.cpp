@@ -67,13 +67,6 @@ SendResult ReadWide(WindowHandle box, std::wstring& text) {
   }
 }
 
-SendResult ReadUtf8(WindowHandle box, std::string& text) {
-  std::wstring wide;
-  const SendResult read = ReadWide(box, wide);
-  if (read == SendResult::kAnswered) text = WideToUtf8(wide);
-  return read;
-}
-
 }  // namespace
 
 WindowHandle Win32WindowOps::FindTopLevel(const char* class_name) {
@@ -86,12 +79,15 @@ WindowHandle Win32WindowOps::FindChild(WindowHandle parent, WindowHandle after,
 }
 
 SendResult Win32WindowOps::ReadText(WindowHandle box, std::string& text) {
-  return ReadUtf8(box, text);
+  std::wstring wide;
+  const SendResult read = ReadWide(box, wide);
+  if (read == SendResult::kAnswered) text = WideToUtf8(wide);
+  return read;
 }
 
 SendResult Win32WindowOps::ReadDraft(WindowHandle box, Draft& draft) {
   draft = {};
-  const SendResult read = ReadUtf8(box, draft.text);
+  const SendResult read = ReadText(box, draft.text);
   if (read != SendResult::kAnswered || draft.text.empty()) return read;
   // EM_GETSEL's answer carries both ends, so nothing needs to cross between
   // the processes but the answer itself.

@@ -5,7 +5,6 @@
 #include <cmath>
 #include <utility>
 
-#include "chat/timing.h"
 #include "panel/catalogue.h"
 
 namespace dizod {
@@ -191,7 +190,7 @@ Answer IdlePanel::Reply(const Moment& now) {
     const double cut_at = *sign_off_at_ + kCutSeconds;
     ended_ = ended_ || (line_out_ ? now.monotonic >= cut_at : !sequence_ || !MayHandOut(now));
     answer.ended = ended_;
-    answer.worker_seconds = std::max(0.0, cut_at - now.monotonic);
+    answer.worker_wait = Millis{std::lround(std::max(0.0, cut_at - now.monotonic) * 1000)};
     if (ended_) return answer;
     answer.due_at = line_out_ ? cut_at : *sign_off_at_ + kHandOutSeconds;
   }

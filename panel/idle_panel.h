@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "chat/timing.h"
+
 namespace dizod {
 
 // One reading of both clocks, taken together.
@@ -35,7 +37,7 @@ struct Answer {
   std::optional<double> due_at;  // feed kDue at this monotonic moment
   bool ended = false;            // the program is over
   // Once it is over: how long the chat worker may still wait on the client.
-  double worker_seconds = 0;
+  Millis worker_wait{0};
 };
 
 class IdlePanel {

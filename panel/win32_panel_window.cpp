@@ -409,7 +409,7 @@ void PanelWindow::Apply(const Answer& answer) {
   if (answer.ended) {
     // Off the screen at once; the worker may still put the user's draft back.
     DestroyWindow(hwnd_);
-    handover_->Stop(Millis{static_cast<Millis::rep>(answer.worker_seconds * 1000)});
+    handover_->Stop(answer.worker_wait);
     return;
   }
   ShowState();

@@ -54,7 +54,7 @@ struct Rig {
     }
     const Answer answer = panel.On(event, Now());
     if (answer.ended && !ended_at) {
-      ended_at = now, worker_until = now + answer.worker_seconds;
+      ended_at = now, worker_until = now + static_cast<double>(answer.worker_wait.count()) / 1000;
       line_out_at_end = done_at.has_value();
     }
     due = answer.due_at ? std::optional(*answer.due_at - kMonotonicStart) : std::nullopt;
@@ -214,7 +214,7 @@ std::string Check(const Rig& run) {
   // worker may wait on the client until then.
   const double since = run.ended_at ? *run.ended_at - run.sign_off_time : 99;
   if (since > 7.2 + 1e-9) return "not gone in time";
-  if (std::abs(run.worker_until - run.sign_off_time - 7.2) > 1e-9) return "the worker's wait";
+  if (std::abs(run.worker_until - run.sign_off_time - 7.2) > 1e-3) return "the worker's wait";
   if (handed.back().first >= run.sign_off_time + 6) return "a line handed out too late";
   if (std::string("B Y U ").find(sign_off) != 0 || (sign_off != "B Y U " && since < 6))
     return "sign-off: " + sign_off;
