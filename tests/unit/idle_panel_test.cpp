@@ -12,10 +12,21 @@
 #include <map>
 #include <sstream>
 
+#include "panel/catalogue.h"
+
 namespace dizod {
 namespace {
 
 using Event = PanelEvent;
+
+// The compiler's check of a table's order refuses a table with its last key
+// out of place, or with more entries than keys.
+struct Keyed {
+  int key;
+};
+static_assert(InKeyOrder(std::array<Keyed, 2>{{{0}, {1}}}, &Keyed::key, 1));
+static_assert(!InKeyOrder(std::array<Keyed, 2>{{{0}, {0}}}, &Keyed::key, 1));
+static_assert(!InKeyOrder(std::array<Keyed, 3>{{{0}, {1}, {2}}}, &Keyed::key, 1));
 
 // The room's lines, written out here: a typo in the program fails the tests.
 const std::map<std::string, std::string> kLines = {

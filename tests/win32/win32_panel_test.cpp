@@ -99,6 +99,9 @@ TEST(PanelWindow, AsBuiltAtTheDisplaysDpiAndAtAnother) {
   GetObjectW(reinterpret_cast<HBRUSH>(GetClassLongPtrW(panel.Hwnd(), GCLP_HBRBACKGROUND)),
              sizeof(background), &background);
   EXPECT_EQ(background.lbColor, RGB(192, 192, 192));
+  // The program's own icon, resource 1.
+  EXPECT_EQ(reinterpret_cast<HICON>(GetClassLongPtrW(panel.Hwnd(), GCLP_HICON)),
+            LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1)));
   // The reason in the design's blue; the buttons' captions too, but for a
   // disabled one: that is the system's grey.
   const std::unique_ptr<std::remove_pointer_t<HDC>, decltype(&DeleteDC)> dc(
