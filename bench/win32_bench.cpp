@@ -416,8 +416,7 @@ std::string DraftRecord() {
   return record;
 }
 
-// The user's half-typed draft, left in the room's input box (the stand-in's
-// own --draft goes into its first document, here one of the others).
+// The user's half-typed draft, left in the room's input box.
 void LeaveDraft() {
   HWND frame = FindWindowA("AOL Frame25", nullptr);
   HWND area = FindWindowExA(frame, nullptr, "MDIClient", nullptr);

@@ -122,8 +122,9 @@ add_dependencies(dizod_win32_tests dizod_icon)
 add_executable(dizod_e2e_tests tests/e2e/win32_two_process_test.cpp)
 target_include_directories(dizod_e2e_tests PRIVATE ${CMAKE_SOURCE_DIR})
 target_link_libraries(dizod_e2e_tests PRIVATE gtest_main)
-target_compile_definitions(dizod_e2e_tests PRIVATE DIZOD_EXE="$<TARGET_FILE_NAME:dizod>")
-add_dependencies(dizod_e2e_tests dizod)
+target_compile_definitions(dizod_e2e_tests PRIVATE
+  DIZOD_EXE="$<TARGET_FILE_NAME:dizod>" STANDIN_EXE="$<TARGET_FILE_NAME:standin_chat>")
+add_dependencies(dizod_e2e_tests dizod standin_chat)
 
 # One test program at a time: they share the display (Xvfb under Wine, the
 # desktop on Windows), its focus and its cursor, and under Wine the prefix.

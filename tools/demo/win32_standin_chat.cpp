@@ -9,8 +9,8 @@
 //
 // KIND lays out one document window: room (two rich-text boxes, list box, icon,
 // static) or no-static (a decoy lacking the static). Without --doc there is
-// one room. --draft puts text into the first document's input box with the
-// caret at N.
+// one room. --draft puts text into the last document's input box (the room
+// after any decoys) with the caret at N.
 //
 // The input boxes are edit controls, or real rich edits with --rich: A for
 // RichEdit20A (riched20.dll), W for RICHEDIT50W (msftedit.dll). Faults, for
@@ -354,7 +354,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show_command) {
   for (size_t doc = 0; doc < docs.size(); ++doc)
     AddDocument(area, static_cast<int>(doc), docs[doc]);
   if (!g_options.draft.empty()) {
-    HWND room = FindWindowExW(area, nullptr, L"AOL Child", nullptr);
+    HWND room = nullptr;
+    for (HWND doc = nullptr; (doc = FindWindowExW(area, doc, L"AOL Child", nullptr)) != nullptr;)
+      room = doc;
     HWND first = FindWindowExW(room, nullptr, L"RICHCNTL", nullptr);
     HWND input = FindWindowExW(room, first, L"RICHCNTL", nullptr);
     if (input != nullptr) {
