@@ -1,8 +1,8 @@
 #pragma once
 // A chat client with one room whose input box sends what it holds on Enter,
-// for tests on real threads; it keeps each line it posted. `Hold` keeps the client inside each
-// message of one kind until it is let go, and may make the messages of another kind time out at
-// once, as a client that stopped answering does.
+// for tests on real threads; it keeps each line it posted. `hold` keeps the
+// client inside each message of one kind until it is let go; the messages of
+// the kind `time_out` time out at once, as a client that stopped answering.
 
 #include <chrono>
 #include <mutex>
@@ -21,22 +21,16 @@ class RecordingRoom : public WindowOps {
   WindowHandle FindChild(WindowHandle, WindowHandle after, const char* name) override {
     return after == 0 ? 1 : after == 1 && std::string(name) == "RICHCNTL" ? 2 : 0;
   }
-  SendResult ReadText(WindowHandle, std::string& text) override {
-    return Take("read", [&] { text = box; });
-  }
+  SendResult ReadText(WindowHandle, std::string& text) override { return Take("read", text, box); }
   SendResult ReadDraft(WindowHandle w, Draft& draft) override { return ReadText(w, draft.text); }
-  SendResult SetLine(WindowHandle, const std::string& text) override {
-    return Take("set", [&] { box = text; });
+  SendResult SetLine(WindowHandle, const std::string& line) override {
+    return Take("set", box, line);
   }
-  SendResult SendChar(WindowHandle, unsigned) override {
-    return Take("enter", [&] { lines.push_back(std::exchange(box, "")); });
-  }
+  SendResult SendChar(WindowHandle, unsigned) override { return Take("enter", box, ""); }
   SendResult RestoreDraft(WindowHandle, const Draft& draft) override {
-    return Take("put back", [&] { box = draft.text; });
+    return Take("put back", box, draft.text);
   }
-  SendResult Probe(WindowHandle) override {
-    return Take("probe", [] {});
-  }
+  SendResult Probe(WindowHandle) override { return Take("probe", box, box); }
 
   // What a test reads or sets, under `mutex`.
   std::mutex mutex;
@@ -45,8 +39,9 @@ class RecordingRoom : public WindowOps {
   std::vector<std::string> lines;
 
  private:
-  template <typename Handle>
-  SendResult Take(const std::string& kind, const Handle& handle) {
+  // The message's effect: `to` becomes `from`, under the lock; an Enter
+  // first posts what the box holds.
+  SendResult Take(const std::string& kind, std::string& to, const std::string& from) {
     std::unique_lock lock(mutex);
     if (kind == time_out) return SendResult::kTimedOut;
     for (; hold == kind; lock.lock()) {
@@ -55,7 +50,8 @@ class RecordingRoom : public WindowOps {
       std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
     inside = false;
-    handle();
+    if (kind == "enter") lines.push_back(box);
+    to = std::string(from);
     return SendResult::kAnswered;
   }
 };

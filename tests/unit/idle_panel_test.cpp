@@ -113,19 +113,16 @@ std::string Play(const char* actions) {
   Rig rig;
   std::istringstream in(actions);
   std::string entry;
-  // By the order of PanelEvent.
-  const std::vector<std::string> events = {"Load", "Start", "Stop",      "About",
-                                           "Exit", "Close", "EndSession"};
+  const std::string events[] = {"Load", "Start", "Stop", "About", "Exit", "Close", "EndSession"};
   double t = 0;
   while (std::getline(in >> std::ws, entry, ';')) {
     std::istringstream parts(entry);
     std::string action, argument;
     parts >> t >> action;
-    parts.get();  // the blank before the argument, which keeps its own blanks
-    std::getline(parts, argument);
+    std::getline(parts.ignore(), argument);  // past the blank: the argument keeps its own
     while (rig.Step(t)) continue;
     rig.now = t;
-    const auto event = std::find(events.begin(), events.end(), action) - events.begin();
+    const auto event = std::find(std::begin(events), std::end(events), action) - events;
     if (event < std::ssize(events)) rig.Fire(static_cast<Event>(event));
     if (action == "Reason") rig.reason = argument;
     if (action == "Slow") rig.slow = rig.late = std::stod(argument);
