@@ -189,8 +189,10 @@ TEST(ChatBridge, LineIsDoneOnceTheClientHasTakenItAndTheDraftNeverReachesTheRoom
       {"...S", 0, 300, typing, {{"line", kPosted}}, {"line"}, 8300},
       // In the first look after the Enter, the box sending at 9 s.
       {"....L", 0, 9000, typing, {{"line", kPosted}}, {"line"}, 9000},
-      // In the put-back, which is lost: put back again once it answers.
+      // In the put-back, which is lost: put back again once it answers; or
+      // which lands as it wakes: then done, the line having left long since.
       {".....L", 0, 0, typing, {{"line", kPosted}}, {"line"}, 8000},
+      {".....S", 0, 0, typing, {{"line", kPosted}}, {"line"}, 8000},
       // The program ends before the Enter, and the client stalls in the put-back.
       {"...L", 0, 0, typing, {{"line", kGivenUp}}, {}, 8000, 0, false, 3, 9000},
       // It ends with the draft read: no more messages.

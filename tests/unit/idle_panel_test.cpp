@@ -154,9 +154,10 @@ TEST(IdlePanel, Scripts) {
       {"0 Load; 10 Start; 74.5 About; 75 Stop; 75.2 About",
        "0 B; 1 Y; 2 A; 10 W; 11 On; 12 R Reason; 74.5 B; 75 Y; 76 A; 76 B; 77 Off; 78 I 0; 78 B; "
        "79 Y; 80 A"},
-      // A slow client: the whole sign-off while it fits; none handed out after 6 s.
+      // A slow client: the whole sign-off while it fits; none handed out after 6 s,
+      // and the end then, when the pause would run past it.
       {"0 Load; 20 Slow 1.5; 20.5 Exit", "0 B; 1 Y; 2 A; 22 B; 24.5 Y; 26.5 U; 26.5 end"},
-      {"0 Load; 20 Slow 2.5; 20.5 Exit", "0 B; 1 Y; 2 A; 23 B; 26.5 Y; 26.5 end"},
+      {"0 Load; 20 Slow 2.2; 20.5 Exit", "0 B; 1 Y; 2 A; 22.7 B; 26.2 Y; 26.5 end"},
       // Exit in a pause: the sign-off at once.
       {"0 Load; 0.5 Exit", "0 B; 0.5 B; 1 Y; 2 U; 2 end"},
       // A sign-off line the busy worker refuses is offered again.
