@@ -81,9 +81,11 @@ TEST(PanelWindow, AsBuiltAtTheDisplaysDpiAndAtAnother) {
   const char* dpi = std::getenv("DIZOD_DPI");  // as the test run set the display up
   EXPECT_EQ(Layout(panel), layouts.at(dpi ? std::atoi(dpi) : 96) + " OCR A Extended 400");
   RECT suggested{100, 100, 600, 300};  // moved to a monitor of another DPI
+  const auto old_font = SendMessageW(panel[Control::kReasonBox], WM_GETFONT, 0, 0);
   SendMessageW(panel.Hwnd(), WM_DPICHANGED, MAKEWPARAM(192, 192),
                reinterpret_cast<LPARAM>(&suggested));
   EXPECT_EQ(Layout(panel), layouts.at(192) + " OCR A Extended 400");
+  EXPECT_EQ(GetObjectType(reinterpret_cast<HGDIOBJ>(old_font)), 0u);  // freed, not leaked
   // The title, then each control's text, "-" where it is greyed.
   std::wstring texts;
   for (HWND w : {panel.Hwnd(), panel[Control::kReasonBox], panel[Control::kStart],
