@@ -199,5 +199,17 @@ TEST(PanelWindow, OnlyASessionThatEndsSignsOffAndThenReturns) {
   EXPECT_EQ(panel.Hwnd(), nullptr);
 }
 
+// A client that holds the sign-off's first Enter keeps our line in its box:
+// the panel is gone once no more lines may go out, 6 s on, and the worker
+// still has until 7.2 s for the box to send it before the draft goes back.
+TEST(PanelWindow, AtTheEndTheWorkerWaitsOnTheClientUntilTheCut) {
+  TestPanel panel;
+  panel.room->time_out = "enter";
+  const DWORD start = GetTickCount();
+  SendMessageW(panel.Hwnd(), WM_ENDSESSION, TRUE, 0);
+  EXPECT_GE(GetTickCount() - start, 7000u);
+  EXPECT_TRUE(panel.Lines().empty());
+}
+
 }  // namespace
 }  // namespace dizod
