@@ -18,6 +18,10 @@ using enum dizod::Control;
 // What the room's input box holds with the user's draft: the caret after
 // "half", the text in UTF-16LE.
 constexpr char kDraftBox[] = "4,4:680061006C0066002D0074007900700065006400200064007200610066007400";
+// The stand-in's command line but for its faults: a decoy, then the room with the draft.
+constexpr wchar_t kClient[] = L"" STANDIN_EXE
+                              " --transcript e2e-transcript.txt --doc no-static "
+                              "--doc room --draft \"half-typed draft\" --caret 4 ";
 HWND panel = nullptr;
 int slow = 0;
 
@@ -56,7 +60,9 @@ Room Read() {
     std::string line;
     for (size_t i = 0; i + 1 < hex.size(); i += 2)
       line.push_back(static_cast<char>(std::stoi(hex.substr(i, 2), nullptr, 16)));
-    room.lines.append(line, 6, line.size() - 12).push_back('|');
+    const bool framed = line.starts_with("\xBA\xB7-.\xB7 ") && line.ends_with(" \xB7.-\xB7\xBA");
+    room.lines.append(framed ? line.substr(6, line.size() - 12) : "unframed " + line)
+        .push_back('|');
     room.times.push_back(ms);
   }
   return room;
@@ -65,13 +71,9 @@ Room Read() {
 // The stand-in with `faults`, the draft in its room's box after a decoy, and
 // the program beside it started with `show`, through `script`; then Exit,
 // which ends it within 8 s.
-Room Play(const std::wstring& faults, WORD show, const auto& script) {
+Room Play(const wchar_t* faults, WORD show, const auto& script) {
   DeleteFileW(L"e2e-transcript.txt");
-  const HANDLE client = Launch(L"" STANDIN_EXE
-                               " --transcript e2e-transcript.txt --doc no-static "
-                               L"--doc room --draft \"half-typed draft\" --caret 4 " +
-                                   faults,
-                               SW_SHOWNOACTIVATE);
+  const HANDLE client = Launch(std::wstring(kClient) + faults, SW_SHOWNOACTIVATE);
   Wait([] { return IsWindowVisible(FindWindowW(L"AOL Frame25", nullptr)); }, 9000);
   slow = 0;
   const HANDLE program = Launch(L"" DIZOD_EXE, show);
