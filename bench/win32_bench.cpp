@@ -416,21 +416,6 @@ std::string DraftRecord() {
   return record;
 }
 
-// The user's half-typed draft, left in the room's input box.
-void LeaveDraft() {
-  HWND frame = FindWindowA("AOL Frame25", nullptr);
-  HWND area = FindWindowExA(frame, nullptr, "MDIClient", nullptr);
-  HWND room = nullptr;
-  for (HWND doc = FindWindowExA(area, nullptr, "AOL Child", nullptr); doc != nullptr;
-       doc = FindWindowExA(area, doc, "AOL Child", nullptr)) {
-    room = doc;  // the room is the last document
-  }
-  HWND first = FindWindowExA(room, nullptr, "RICHCNTL", nullptr);
-  HWND box = FindWindowExA(room, first, "RICHCNTL", nullptr);
-  SendMessageW(box, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(kDraft));
-  SendMessageW(box, EM_SETSEL, kDraftCaret, kDraftCaret);
-}
-
 // One line into a room with a draft, behind document windows that are not
 // rooms, posted the way the program's worker posts it.
 void Posting() {
@@ -439,8 +424,9 @@ void Posting() {
   for (int decoys : {1, 10, 100}) {
     std::vector<std::string> docs(static_cast<size_t>(decoys), "no-static");
     docs.push_back("room");
-    Standin chat(docs);
-    LeaveDraft();
+    // The user's half-typed draft, in the room's input box.
+    Standin chat(
+        docs, L"--draft \"" + std::wstring(kDraft) + L"\" --caret " + std::to_wstring(kDraftCaret));
     const size_t before = chat.Entries().size();
     std::vector<double> total, lookups, messages;
     for (int i = 0; i < kLines; ++i) {
